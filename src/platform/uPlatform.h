@@ -1,0 +1,99 @@
+#pragma once
+
+// The seam to the operating system. Every call the core makes to the file
+// system, the environment or the host goes through here, so that a second
+// backend (Win32) can serve the same interface. The Linux backend lives in
+// platform/posix/.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace vk::platform {
+
+namespace fs = std::filesystem;
+
+// Windows attribute bits: the interface stays this bit set on every platform.
+inline constexpr std::uint32_t FILE_ATTRIBUTE_READONLY = 0x1;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_SYSTEM = 0x4;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+// --- paths ---------------------------------------------------------------
+
+// Absolute, lexically normalised, no trailing separator except for the root.
+// Links are not resolved.
+fs::path FullPath(const fs::path& path);
+bool FileExists(const fs::path& path);      // exists and is not a folder
+bool DirectoryExists(const fs::path& path); // exists and is a folder (following links)
+bool PathExists(const fs::path& path);      // file or folder
+
+// --- attributes ----------------------------------------------------------
+
+// The Windows bit set of the item; INVALID_FILE_ATTRIBUTES when it is missing.
+std::uint32_t GetFileAttributes(const fs::path& path);
+// Applies read-only, hidden, system and archive; false when the item is
+// missing or a change fails. Directory and normal bits are ignored.
+bool SetFileAttributes(const fs::path& path, std::uint32_t attributes);
+
+// --- files and folders ---------------------------------------------------
+// These raise vk::Error with the operating system's message on failure.
+
+void RenameFile(const fs::path& from, const fs::path& to); // replaces an existing file
+void DeleteFile(const fs::path& path);
+void CreateDirectory(const fs::path& path); // an existing folder is fine
+void RemoveDirectory(const fs::path& path); // must be empty
+// Flushes the folder's entries (after a rename or create) to the disk.
+void FlushFolder(const fs::path& folder);
+
+// A binary file stream with an explicit flush to the disk. Writes fail with
+// vk::Error carrying the system's message (a full disk says so).
+class FileStream {
+public:
+    enum class Mode { Read, Create }; // Create truncates or creates
+    FileStream(const fs::path& path, Mode mode);
+    ~FileStream();
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    // Reads up to count bytes; returns how many were read (0 at the end).
+    std::size_t Read(void* buffer, std::size_t count);
+    void Write(const void* buffer, std::size_t count);
+    void Seek(std::int64_t position);
+    std::int64_t Position() const;
+    std::int64_t Size() const;
+    void Sync();  // data and metadata reach the disk (fsync)
+    void Close(); // raises when the close reports a failure
+
+private:
+    int FHandle = -1;
+    fs::path FPath;
+};
+
+// --- host and environment ------------------------------------------------
+
+fs::path ExecutableFolder();
+fs::path TempFolder();
+std::string HostName();
+std::string UserName();
+// $XDG_CONFIG_HOME, else $HOME/.config, else the executable's folder.
+fs::path ConfigBaseFolder();
+// Windows language identifier of the user-interface language (from LC_ALL,
+// LC_MESSAGES or LANG); only the low 8 bits (primary language) carry meaning.
+std::uint16_t SystemUiLanguage();
+
+// --- fault injection for tests -----------------------------------------
+// Lets tests prove that nothing is lost when the disk fails part-way.
+namespace faults {
+enum class Op { Write, Rename, Delete, RemoveDirectory, CreateDirectory, SetAttributes, Sync };
+// The nth (1-based) future call of op fails as the system would.
+void FailAt(Op op, int nth);
+// Writes fail with "No space left on device" once this many more bytes are written.
+void FailWriteAfter(std::int64_t bytes);
+void Clear();
+} // namespace faults
+
+} // namespace vk::platform
