@@ -1,0 +1,53 @@
+#pragma once
+
+// The locker engine's public interface: the shared types and the three
+// operations. Lockers are single files holding one file or folder tree,
+// encrypted with AES-256-CTR and authenticated with HMAC-SHA256.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vk {
+
+inline constexpr const char* LockerMagic = "VKLK4";
+inline constexpr const char* LockerExtension = ".vklocker";
+
+struct TLockerResult {
+    bool Success = false;
+    std::string MessageText;  // success message or the reason of the failure (UTF-8)
+    std::string RecoveryCode; // see CreateLocker / ExtractLocker
+};
+
+struct TEntryInfo {
+    std::string RelativePath;   // backslash-separated below the root; file name for a one-file locker
+    std::string SourceFullPath; // on disk while creating; not stored
+    bool IsDir = false;
+    std::int32_t Attr = 0;      // Windows attribute bits
+    std::int64_t Size = 0;      // content bytes; 0 for folders
+};
+
+// Path names the item being processed; Done and Total count payload bytes.
+using TLockerProgressProc = std::function<void(const std::string& path, std::int64_t done, std::int64_t total)>;
+// True when the user asked to stop.
+using TLockerCancelFunc = std::function<bool()>;
+
+// Encrypts the file or folder at sourcePath into lockerPath (overwritten).
+// Never touches the source. On success RecoveryCode holds the new code.
+TLockerResult CreateLocker(const std::string& sourcePath, const std::string& lockerPath, const std::string& password,
+                           const TLockerProgressProc& progress = {}, const TLockerCancelFunc& cancel = {});
+
+// Recreates the locker's item inside targetFolder with the password or the
+// recovery code. Raises vk::Error for an empty target folder or a locker that
+// cannot be opened; reports every other failure in the result. Partial output
+// of a failed extraction is left for the caller.
+TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& targetFolder, const std::string& secret,
+                            const TLockerProgressProc& progress = {}, const TLockerCancelFunc& cancel = {});
+
+// Re-reads a locker with the password; writes nothing, raises nothing.
+bool VerifyLocker(const std::string& lockerPath, const std::string& password, std::string& message);
+
+// True when the name's extension is ".vklocker", ignoring ASCII case.
+bool IsLockerFileName(const std::string& fileName);
+
+} // namespace vk
