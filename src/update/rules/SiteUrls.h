@@ -1,0 +1,15 @@
+#pragma once
+
+// The maker's web site: one base URL (scheme and host, HTTPS) from which the
+// Help links, the About box and the version check build their addresses.
+// Tests pass a local server's URL through the code instead of this constant.
+
+namespace vk {
+
+inline constexpr const char* SiteBaseUrl = "https://www.veilkeep.example";
+
+// Pages opened in the browser from the Help menu (paths below the base URL).
+inline constexpr const char* TutorialPagePath = "/redirect/tutorial-orvan-veilkeep.html";
+inline constexpr const char* SupportPagePath = "/support.html";
+
+} // namespace vk
