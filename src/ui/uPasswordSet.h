@@ -1,0 +1,62 @@
+#pragma once
+
+// The set-password dialog: one instance lives for the whole run and is shown
+// for the first password and for every change. The "Show password" state and
+// the entries' masking carry over from one showing to the next.
+
+#include "ui/Prompts.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vk {
+
+class TfrmPasswordSet : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmPasswordSet(Prompts& prompts, QWidget* parent = nullptr);
+
+    // Pre-fills both entries with strNewPassword and shows the dialog modally.
+    // On a confirmed valid entry strNewPassword receives the trimmed new
+    // password; otherwise it is left unchanged.
+    void ChangePassword(QString& strNewPassword);
+
+    // 1 after a successful OK, 0 otherwise; the dialog itself always closes
+    // with the result Rejected.
+    int Tag = 0;
+
+    void FormShow();
+    void FormKeyPress(int key);
+    void Button2Click(); // OK
+    void Button1Click(); // Cancel
+    void CheckBox1Click();
+
+    QLineEdit* PasswordEntry() const { return Edit1; }
+    QLineEdit* ConfirmEntry() const { return Edit2; }
+    QCheckBox* ShowPasswordBox() const { return CheckBox1; }
+    QPushButton* OkButton() const { return Button2; }
+    QPushButton* CancelButton() const { return Button1; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Prompts& FPrompts;
+    QLabel* Label3;
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QLabel* Label2;
+    QLineEdit* Edit2;
+    QCheckBox* CheckBox1;
+    QPushButton* Button2;
+    QPushButton* Button1;
+};
+
+} // namespace vk
