@@ -12,4 +12,9 @@ inline constexpr const char* SiteBaseUrl = "https://www.veilkeep.example";
 inline constexpr const char* TutorialPagePath = "/redirect/tutorial-orvan-veilkeep.html";
 inline constexpr const char* SupportPagePath = "/support.html";
 
+// Files the update check reads and downloads (paths below the base URL).
+inline constexpr const char* VersionDocumentPath = "/download/version/orvanveilkeep-version.html";
+inline constexpr const char* ChangesDocumentPath = "/download/version/orvanveilkeep-changes.html";
+inline constexpr const char* InstallerPath = "/download/orvanveilkeep.exe";
+
 } // namespace vk
