@@ -20,7 +20,9 @@ Bytes RandomBytes(std::int32_t count) {
     return result;
 }
 
-Bytes Utf8Bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Utf8Bytes(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 std::string BytesToHex(const Bytes& bytes) {
     static constexpr char digits[] = "0123456789ABCDEF";
@@ -36,10 +38,8 @@ std::string BytesToHex(const Bytes& bytes) {
 bool ConstantTimeEquals(const Bytes& a, const Bytes& b) {
     if (a.size() != b.size())
         return false;
-    std::uint8_t diff = 0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        diff |= static_cast<std::uint8_t>(a[i] ^ b[i]);
-    return diff == 0;
+    // Visits every byte whatever differs; the compiler cannot shortcut it.
+    return a.empty() || CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 Bytes Sha256Bytes(const Bytes& data) {
