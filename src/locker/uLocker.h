@@ -23,8 +23,8 @@ struct TEntryInfo {
     std::string RelativePath;   // backslash-separated below the root; file name for a one-file locker
     std::string SourceFullPath; // on disk while creating; not stored
     bool IsDir = false;
-    std::int32_t Attr = 0;      // Windows attribute bits
-    std::int64_t Size = 0;      // content bytes; 0 for folders
+    std::int32_t Attr = 0; // Windows attribute bits
+    std::int64_t Size = 0; // content bytes; 0 for folders
 };
 
 // Path names the item being processed; Done and Total count payload bytes.
