@@ -53,7 +53,10 @@ void FlushFolder(const fs::path& folder);
 // vk::Error carrying the system's message (a full disk says so).
 class FileStream {
 public:
-    enum class Mode { Read, Create }; // Create truncates or creates
+    // Read opens an existing file. Create truncates or creates a file that can
+    // also be read back and patched; CreatePrivate does the same and leaves the
+    // file readable and writable by its owner alone.
+    enum class Mode { Read, Create, CreatePrivate };
     FileStream(const fs::path& path, Mode mode);
     ~FileStream();
     FileStream(const FileStream&) = delete;

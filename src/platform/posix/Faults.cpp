@@ -1,0 +1,50 @@
+#include "platform/posix/FaultPoints.h"
+
+#include <array>
+
+namespace vk::platform {
+
+namespace {
+
+constexpr std::size_t OpCount = static_cast<std::size_t>(faults::Op::Sync) + 1;
+
+// Per operation: how many more calls until the failing one (0 = no fault set).
+std::array<int, OpCount> CallsUntilFailure{};
+// Bytes the disk still takes; negative when there is no limit.
+std::int64_t WriteBudget = -1;
+
+} // namespace
+
+namespace faults {
+
+void FailAt(Op op, int nth) { CallsUntilFailure[static_cast<std::size_t>(op)] = nth > 0 ? nth : 0; }
+
+void FailWriteAfter(std::int64_t bytes) { WriteBudget = bytes < 0 ? 0 : bytes; }
+
+void Clear() {
+    CallsUntilFailure.fill(0);
+    WriteBudget = -1;
+}
+
+} // namespace faults
+
+namespace detail {
+
+bool ShouldFail(faults::Op op) {
+    int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
+    if (remaining == 0)
+        return false;
+    return --remaining == 0;
+}
+
+std::size_t TakeWriteAllowance(std::size_t count) {
+    if (WriteBudget < 0)
+        return count;
+    const auto allowed = static_cast<std::size_t>(WriteBudget) < count ? static_cast<std::size_t>(WriteBudget) : count;
+    WriteBudget -= static_cast<std::int64_t>(allowed);
+    return allowed;
+}
+
+} // namespace detail
+
+} // namespace vk::platform

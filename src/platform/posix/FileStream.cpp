@@ -1,0 +1,125 @@
+#include "platform/posix/FaultPoints.h"
+#include "platform/posix/SystemError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vk::platform {
+
+using detail::Quoted;
+using detail::RaiseSystemError;
+
+namespace {
+
+int OpenFlags(FileStream::Mode mode) {
+    switch (mode) {
+    case FileStream::Mode::Read:
+        return O_RDONLY | O_CLOEXEC;
+    case FileStream::Mode::Create:
+    case FileStream::Mode::CreatePrivate:
+        break;
+    }
+    return O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;
+}
+
+} // namespace
+
+FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
+    const mode_t permissions = mode == Mode::CreatePrivate ? 0600 : 0666;
+    do {
+        FHandle = ::open(path.c_str(), OpenFlags(mode), permissions);
+    } while (FHandle < 0 && errno == EINTR);
+    if (FHandle < 0)
+        RaiseSystemError((mode == Mode::Read ? "Cannot open file " : "Cannot create file ") + Quoted(path), errno);
+    // An existing file keeps its mode through O_CREAT; a private one must not.
+    if (mode == Mode::CreatePrivate && ::fchmod(FHandle, 0600) != 0) {
+        const int error = errno;
+        ::close(FHandle);
+        FHandle = -1;
+        RaiseSystemError("Cannot create file " + Quoted(path), error);
+    }
+}
+
+FileStream::~FileStream() {
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+std::size_t FileStream::Read(void* buffer, std::size_t count) {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(FHandle, bytes + done, count - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            RaiseSystemError("Cannot read file " + Quoted(FPath), errno);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void FileStream::Write(const void* buffer, std::size_t count) {
+    const std::string operation = "Cannot write file " + Quoted(FPath);
+    if (detail::ShouldFail(faults::Op::Write))
+        RaiseSystemError(operation, EIO);
+    // Under a test's disk limit only part of the bytes fit, as on a full disk.
+    const std::size_t allowed = detail::TakeWriteAllowance(count);
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < allowed) {
+        const ssize_t put = ::write(FHandle, bytes + done, allowed - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            RaiseSystemError(operation, errno);
+        if (put == 0)
+            RaiseSystemError(operation, ENOSPC);
+        done += static_cast<std::size_t>(put);
+    }
+    if (allowed < count)
+        RaiseSystemError(operation, ENOSPC);
+}
+
+void FileStream::Seek(std::int64_t position) {
+    if (::lseek(FHandle, static_cast<off_t>(position), SEEK_SET) < 0)
+        RaiseSystemError("Cannot seek in file " + Quoted(FPath), errno);
+}
+
+std::int64_t FileStream::Position() const {
+    const off_t position = ::lseek(FHandle, 0, SEEK_CUR);
+    if (position < 0)
+        RaiseSystemError("Cannot seek in file " + Quoted(FPath), errno);
+    return position;
+}
+
+std::int64_t FileStream::Size() const {
+    struct stat info {};
+    if (::fstat(FHandle, &info) != 0)
+        RaiseSystemError("Cannot read the size of file " + Quoted(FPath), errno);
+    return info.st_size;
+}
+
+void FileStream::Sync() {
+    const std::string operation = "Cannot flush file " + Quoted(FPath);
+    if (detail::ShouldFail(faults::Op::Sync))
+        RaiseSystemError(operation, EIO);
+    if (::fsync(FHandle) != 0)
+        RaiseSystemError(operation, errno);
+}
+
+void FileStream::Close() {
+    if (FHandle < 0)
+        return;
+    const int handle = FHandle;
+    FHandle = -1;
+    // The descriptor is gone after close() whatever it reports; never retry.
+    if (::close(handle) != 0 && errno != EINTR)
+        RaiseSystemError("Cannot close file " + Quoted(FPath), errno);
+}
+
+} // namespace vk::platform

@@ -1,0 +1,18 @@
+#pragma once
+
+// The folder's ".hidden" file: one name per line, the list of entries that
+// file managers (GNOME Files, Dolphin, Thunar, ...) hide. It carries the
+// hidden attribute of names that do not begin with a dot.
+
+#include <filesystem>
+
+namespace vk::platform::detail {
+
+// True when the item's name is listed in its folder's ".hidden" file.
+bool IsListedHidden(const std::filesystem::path& fullPath);
+
+// Adds or removes the item's name; the list is replaced atomically and
+// removed when no name is left. False when the list cannot be changed.
+bool SetListedHidden(const std::filesystem::path& fullPath, bool hidden);
+
+} // namespace vk::platform::detail

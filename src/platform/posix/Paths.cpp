@@ -1,0 +1,43 @@
+#include "platform/uPlatform.h"
+
+#include <sys/stat.h>
+
+namespace vk::platform {
+
+fs::path FullPath(const fs::path& path) {
+    if (path.empty())
+        return {};
+    std::error_code ec;
+    fs::path full = fs::absolute(path, ec);
+    if (ec)
+        return {};
+    full = full.lexically_normal();
+    // "/a/b/" normalises to "/a/b/": drop the separator, but keep the root's.
+    if (!full.has_filename() && full != full.root_path())
+        full = full.parent_path();
+    return full;
+}
+
+namespace {
+
+// stat() that follows links; false when the item is missing or unreachable.
+bool StatPath(const fs::path& path, struct stat& info) { return !path.empty() && ::stat(path.c_str(), &info) == 0; }
+
+} // namespace
+
+bool FileExists(const fs::path& path) {
+    struct stat info {};
+    return StatPath(path, info) && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const fs::path& path) {
+    struct stat info {};
+    return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool PathExists(const fs::path& path) {
+    struct stat info {};
+    return StatPath(path, info);
+}
+
+} // namespace vk::platform
