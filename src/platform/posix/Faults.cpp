@@ -17,9 +17,13 @@ std::int64_t WriteBudget = -1;
 
 namespace faults {
 
-void FailAt(Op op, int nth) { CallsUntilFailure[static_cast<std::size_t>(op)] = nth > 0 ? nth : 0; }
+void FailAt(Op op, int nth) {
+    CallsUntilFailure[static_cast<std::size_t>(op)] = nth > 0 ? nth : 0;
+}
 
-void FailWriteAfter(std::int64_t bytes) { WriteBudget = bytes < 0 ? 0 : bytes; }
+void FailWriteAfter(std::int64_t bytes) {
+    WriteBudget = bytes < 0 ? 0 : bytes;
+}
 
 void Clear() {
     CallsUntilFailure.fill(0);

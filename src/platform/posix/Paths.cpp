@@ -21,7 +21,9 @@ fs::path FullPath(const fs::path& path) {
 namespace {
 
 // stat() that follows links; false when the item is missing or unreachable.
-bool StatPath(const fs::path& path, struct stat& info) { return !path.empty() && ::stat(path.c_str(), &info) == 0; }
+bool StatPath(const fs::path& path, struct stat& info) {
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
 
 } // namespace
 

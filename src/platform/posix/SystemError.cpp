@@ -6,7 +6,9 @@
 
 namespace vk::platform::detail {
 
-std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+std::string Quoted(const std::filesystem::path& path) {
+    return "\"" + path.string() + "\"";
+}
 
 void RaiseSystemError(const std::string& operation, int error) {
     throw Error(operation + ": " + std::strerror(error));
