@@ -1,0 +1,154 @@
+#include "cli/Arguments.h"
+
+#include <array>
+#include <string_view>
+
+namespace vk::cli {
+
+namespace {
+
+struct CommandShape {
+    CommandKind Kind;
+    std::string_view Name;
+    bool TakesSecondOperand;
+};
+
+constexpr std::array<CommandShape, 4> Commands{{
+    {CommandKind::Create, "create", true},
+    {CommandKind::Extract, "extract", true},
+    {CommandKind::Verify, "verify", false},
+    {CommandKind::List, "list", false},
+}};
+
+const CommandShape* FindCommand(std::string_view name) {
+    for (const auto& shape : Commands)
+        if (shape.Name == name)
+            return &shape;
+    return nullptr;
+}
+
+constexpr std::string_view PasswordFileOption = "--password-file";
+
+ParsedArguments Fail(ParsedArguments& parsed, std::string reason) {
+    parsed.Ok = false;
+    parsed.Error = std::move(reason);
+    return parsed;
+}
+
+} // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+    ParsedArguments parsed;
+    Arguments& out = parsed.Args;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            out.Help = true;
+        } else if (arg == PasswordFileOption) {
+            if (i + 1 >= args.size())
+                return Fail(parsed, "option --password-file needs a file name");
+            out.PasswordFile = args[++i];
+        } else if (arg.starts_with(std::string(PasswordFileOption) + "=")) {
+            out.PasswordFile = arg.substr(PasswordFileOption.size() + 1);
+        } else {
+            return Fail(parsed, "unknown option " + arg);
+        }
+        if (out.PasswordFile && out.PasswordFile->empty())
+            return Fail(parsed, "option --password-file needs a file name");
+    }
+
+    if (operands.empty()) {
+        if (out.Help) {
+            parsed.Ok = true;
+            return parsed;
+        }
+        return Fail(parsed, "no command given");
+    }
+
+    const CommandShape* shape = FindCommand(operands.front());
+    if (!shape)
+        return Fail(parsed, "unknown command " + operands.front());
+    out.Command = shape->Kind;
+    operands.erase(operands.begin());
+    if (out.Help) {
+        parsed.Ok = true;
+        return parsed;
+    }
+
+    const std::size_t most = shape->TakesSecondOperand ? 2 : 1;
+    if (operands.empty())
+        return Fail(parsed, std::string(shape->Name) + ": missing operand");
+    if (operands.size() > most)
+        return Fail(parsed, std::string(shape->Name) + ": too many operands");
+    for (const auto& operand : operands)
+        if (operand.empty())
+            return Fail(parsed, std::string(shape->Name) + ": an operand is empty");
+
+    out.First = operands[0];
+    if (operands.size() == 2)
+        out.Second = operands[1];
+    parsed.Ok = true;
+    return parsed;
+}
+
+std::string UsageText(CommandKind command) {
+    static const std::string SecretHelp =
+        "\n"
+        "The secret is read from the first line of --password-file FILE, else from the\n"
+        "environment variable VKLOCKER_PASSWORD (when it is not empty), else asked for on\n"
+        "the terminal without echo.\n";
+
+    switch (command) {
+    case CommandKind::Create:
+        return "Usage: vklocker create [--password-file FILE] SOURCE [LOCKER]\n"
+               "\n"
+               "Encrypts the file or folder SOURCE into the locker file LOCKER (default: the\n"
+               "full path of SOURCE followed by \".vklocker\"). SOURCE is never changed, and an\n"
+               "existing LOCKER is never overwritten. On the terminal the password is asked\n"
+               "for twice. The new locker's recovery code is printed once: keep it safe.\n"
+               "Ctrl-C stops the creation and leaves no locker behind.\n" +
+               SecretHelp;
+    case CommandKind::Extract:
+        return "Usage: vklocker extract [--password-file FILE] LOCKER [FOLDER]\n"
+               "\n"
+               "Recreates the file or folder held in LOCKER inside FOLDER (default: the\n"
+               "locker's own folder); files of the same names there are overwritten. The\n"
+               "secret is the password or the recovery code. The whole locker is checked\n"
+               "before anything is written. The locker itself is left in place.\n" +
+               SecretHelp;
+    case CommandKind::Verify:
+        return "Usage: vklocker verify [--password-file FILE] LOCKER\n"
+               "\n"
+               "Checks that the password opens LOCKER and that its contents are intact.\n"
+               "Writes nothing. Only the password is accepted here, not the recovery code.\n" +
+               SecretHelp;
+    case CommandKind::List:
+        return "Usage: vklocker list [--password-file FILE] LOCKER\n"
+               "\n"
+               "Shows the root name and kind of LOCKER and every entry with its attributes\n"
+               "and size, after checking the whole locker. Writes nothing. The secret is the\n"
+               "password or the recovery code.\n" +
+               SecretHelp;
+    case CommandKind::None:
+        break;
+    }
+    return "Usage: vklocker COMMAND [--password-file FILE] OPERANDS\n"
+           "\n"
+           "Commands:\n"
+           "  create SOURCE [LOCKER]   encrypt a file or folder into a new locker\n"
+           "  extract LOCKER [FOLDER]  recreate a locker's file or folder\n"
+           "  verify LOCKER            check a locker with its password\n"
+           "  list LOCKER              show what a locker holds\n"
+           "\n"
+           "Run \"vklocker COMMAND --help\" for the details of a command.\n"
+           "Exit status: 0 success, 1 the operation failed, 2 usage error.\n";
+}
+
+} // namespace vk::cli
