@@ -1,30 +1,14 @@
 #include "platform/uPlatform.h"
 
+#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace vk::platform {
 namespace {
 
-// Sets (or unsets) an environment variable for the life of the object.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : FName(name) {
-        if (const char* old = std::getenv(name))
-            FOld = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedVariable() { FOld ? setenv(FName, FOld->c_str(), 1) : unsetenv(FName); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* FName;
-    std::optional<std::string> FOld;
-};
+using test::ScopedVariable;
 
 TEST(EnvironmentTest, UiLanguageFollowsTheMessagesLocale) {
     struct Case {
