@@ -5,6 +5,7 @@
 // to this computer, this user and the application title.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,17 +18,24 @@ inline constexpr const char* ApplicationVersion = "2.4";
 // to the main window and the dialogs by reference (tests make their own).
 class SettingsStore {
 public:
+    // Host and user name come from the platform each time the pass phrase is built.
     explicit SettingsStore(std::string title = ApplicationTitle);
+    // Fixed host and user name, for reading a file made for another computer or
+    // account (tests, golden files).
+    SettingsStore(std::string title, std::string hostName, std::string userName);
 
     std::string GeneralPassword; // empty: no password is set
     bool StrongHide = true;
     std::vector<std::string> StoredPaths;
 
-    // Reads the file into the three values; false when nothing could be read
-    // (a first run or an unreadable file). Never raises.
+    // Reads the file into the three values. True when the file was read, or
+    // when it is missing or empty (a first run); false when no reader accepted
+    // it, and then the three values keep what they held (paths emptied).
+    // Raises vk::Error only when the file exists but cannot be opened or read.
     bool LoadSettings();
-    // Rewrites the whole file from the three values; raises vk::Error on failure
-    // and then leaves the previous file as it was.
+    // Rewrites the whole file from the three values through a temporary file
+    // that replaces it; raises vk::Error on failure and then leaves the
+    // previous file as it was.
     void WriteSettingsFile();
 
     std::filesystem::path SettingsFilePath() const; // creates the folder
@@ -36,7 +44,12 @@ public:
     const std::string& Title() const { return FTitle; }
 
 private:
+    // Reads a file in the older layout; raises vk::Error when it rejects it.
+    bool LoadLegacySettings(const std::filesystem::path& path);
+
     std::string FTitle;
+    std::optional<std::string> FHostName;
+    std::optional<std::string> FUserName;
 };
 
 } // namespace vk

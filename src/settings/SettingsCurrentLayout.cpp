@@ -1,0 +1,72 @@
+#include "settings/SettingsCurrentLayout.h"
+
+#include "platform/Error.h"
+#include "translation/translation.h"
+
+namespace vk {
+
+namespace {
+
+// The two keys of one file; the master key they come from is wiped at once,
+// they themselves when the object goes.
+struct SettingsKeys {
+    Bytes Encryption;
+    Bytes Mac;
+
+    SettingsKeys(const std::string& passphrase, const Bytes& salt) {
+        Bytes master = Pbkdf2Sha256(passphrase, salt, SettingsKdfIterations, 32);
+        WipeOnExit wipeMaster(master);
+        Encryption = HmacSha256(master, Utf8Bytes("settings-enc"));
+        Mac = HmacSha256(master, Utf8Bytes("settings-mac"));
+    }
+    ~SettingsKeys() {
+        SecureWipe(Encryption);
+        SecureWipe(Mac);
+    }
+    SettingsKeys(const SettingsKeys&) = delete;
+    SettingsKeys& operator=(const SettingsKeys&) = delete;
+};
+
+} // namespace
+
+std::optional<SettingsValues> ReadCurrentSettings(const Bytes& image, const std::string& passphrase) {
+    SettingsReader in(image);
+    if (ReadSettingsString(in) != CurrentSettingsMagic)
+        return std::nullopt;
+    if (in.ReadInt32() != CurrentSettingsVersion)
+        throw Error(TranslateText("Unsupported settings version."));
+    const Bytes salt = ReadSettingsBytes(in, SettingsSaltSize);
+    const Bytes nonce = ReadSettingsBytes(in, SettingsNonceSize);
+    const Bytes storedMac = ReadSettingsBytes(in, SettingsMacSize);
+    const Bytes ciphertext = in.ReadRest();
+
+    const SettingsKeys keys(passphrase, salt);
+    if (!ConstantTimeEquals(HmacSha256(keys.Mac, ConcatBytes(nonce, ciphertext)), storedMac))
+        throw Error(TranslateText("Settings integrity check failed."));
+
+    Bytes payload = ciphertext;
+    WipeOnExit wipePayload(payload);
+    HmacCtrXor(payload, keys.Encryption, nonce);
+    SettingsReader payloadReader(payload);
+    return ReadSettingsPayload(payloadReader, EmptyPaths::Drop);
+}
+
+Bytes SealSettingsPayload(Bytes payload, const std::string& passphrase) {
+    WipeOnExit wipePayload(payload);
+    const Bytes salt = RandomBytes(SettingsSaltSize);
+    const Bytes nonce = RandomBytes(SettingsNonceSize);
+    const SettingsKeys keys(passphrase, salt);
+    HmacCtrXor(payload, keys.Encryption, nonce); // payload now holds the ciphertext
+    const Bytes mac = HmacSha256(keys.Mac, ConcatBytes(nonce, payload));
+
+    SettingsWriter out;
+    WriteSettingsString(out, CurrentSettingsMagic);
+    out.WriteInt32(CurrentSettingsVersion);
+    out.WriteRaw(salt);
+    out.WriteRaw(nonce);
+    out.WriteRaw(mac);
+    out.WriteRaw(payload);
+    return std::move(out.Data());
+}
+
+} // namespace vk

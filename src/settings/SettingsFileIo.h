@@ -1,0 +1,24 @@
+#pragma once
+
+// Whole-file reading and the crash-safe replacement of the settings file.
+
+#include "security/uSecurityUtils.h"
+
+#include <filesystem>
+
+namespace vk {
+
+// Raises the platform's file error when the file cannot be opened or read.
+Bytes ReadWholeFile(const std::filesystem::path& path);
+
+// Writes the bytes to a new temporary file in the same folder, readable by
+// the owner only, flushes it to the disk, renames it over the target and
+// flushes the folder. On failure the temporary file is removed, the target
+// keeps its previous bytes, and the error is raised.
+void ReplaceFileContents(const std::filesystem::path& target, const Bytes& contents);
+
+// Restricts a folder to its owner (rwx------); failures are ignored, the next
+// file operation reports any real problem.
+void MakeFolderOwnerOnly(const std::filesystem::path& folder);
+
+} // namespace vk

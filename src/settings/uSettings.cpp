@@ -1,0 +1,103 @@
+#include "settings/uSettings.h"
+
+#include "platform/Error.h"
+#include "platform/uPlatform.h"
+#include "settings/SettingsCurrentLayout.h"
+#include "settings/SettingsFileIo.h"
+#include "settings/SettingsLegacyLayout.h"
+
+#include <exception>
+
+namespace vk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* SettingsFileName = "settings.dt";
+constexpr const char* PassphraseSuffix = "|marigold-k5";
+
+// The pass phrase is rebuilt for every use and wiped afterwards.
+class ScopedPassphrase {
+public:
+    explicit ScopedPassphrase(std::string text) : FText(std::move(text)) {}
+    ~ScopedPassphrase() { SecureWipe(FText); }
+    ScopedPassphrase(const ScopedPassphrase&) = delete;
+    ScopedPassphrase& operator=(const ScopedPassphrase&) = delete;
+    const std::string& Text() const { return FText; }
+
+private:
+    std::string FText;
+};
+
+} // namespace
+
+SettingsStore::SettingsStore(std::string title) : FTitle(std::move(title)) {}
+
+SettingsStore::SettingsStore(std::string title, std::string hostName, std::string userName)
+    : FTitle(std::move(title)), FHostName(std::move(hostName)), FUserName(std::move(userName)) {}
+
+fs::path SettingsStore::SettingsFilePath() const {
+    const fs::path folder = platform::ConfigBaseFolder() / FTitle;
+    try {
+        platform::CreateDirectory(folder);
+        MakeFolderOwnerOnly(folder);
+    } catch (const Error&) {
+        // The file operation that follows reports the problem.
+    }
+    return folder / SettingsFileName;
+}
+
+std::string SettingsStore::SettingsPassphrase() const {
+    const std::string host = FHostName ? *FHostName : platform::HostName();
+    const std::string user = FUserName ? *FUserName : platform::UserName();
+    return host + "|" + user + "|" + FTitle + PassphraseSuffix;
+}
+
+bool SettingsStore::LoadSettings() {
+    StoredPaths.clear();
+    const fs::path path = SettingsFilePath();
+    if (!platform::FileExists(path))
+        return true;
+    // Not guarded: a file that is there but cannot be read must not be taken
+    // for a first run, whose first save would replace it.
+    const Bytes image = ReadWholeFile(path);
+    if (image.empty())
+        return true;
+
+    // Values are taken over only when a reader has accepted the whole file.
+    try {
+        const ScopedPassphrase passphrase(SettingsPassphrase());
+        if (std::optional<SettingsValues> values = ReadCurrentSettings(image, passphrase.Text())) {
+            GeneralPassword = std::move(values->Password);
+            StrongHide = values->StrongHide;
+            StoredPaths = std::move(values->Paths);
+            return true;
+        }
+    } catch (const std::exception&) {
+        // Damaged, foreign or another version: the older layout gets its turn.
+    }
+    try {
+        return LoadLegacySettings(path);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool SettingsStore::LoadLegacySettings(const fs::path& path) {
+    SettingsValues values = ReadLegacySettings(ReadWholeFile(path));
+    GeneralPassword = std::move(values.Password);
+    StrongHide = values.StrongHide;
+    StoredPaths = std::move(values.Paths);
+    return true;
+}
+
+void SettingsStore::WriteSettingsFile() {
+    const fs::path path = SettingsFilePath();
+    const ScopedPassphrase passphrase(SettingsPassphrase());
+    Bytes image =
+        SealSettingsPayload(WriteSettingsPayload(GeneralPassword, StrongHide, StoredPaths), passphrase.Text());
+    ReplaceFileContents(path, image);
+}
+
+} // namespace vk
