@@ -10,11 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void MakeFileOwnerOnly(const fs::path& file) {
-    std::error_code ignored;
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ignored);
-}
-
 // A name no other save (of this or another running copy) uses at the same time.
 fs::path TemporaryNameFor(const fs::path& target) {
     fs::path temporary = target;
@@ -36,8 +31,7 @@ Bytes ReadWholeFile(const fs::path& path) {
 void ReplaceFileContents(const fs::path& target, const Bytes& contents) {
     const fs::path temporary = TemporaryNameFor(target);
     try {
-        platform::FileStream out(temporary, platform::FileStream::Mode::Create);
-        MakeFileOwnerOnly(temporary); // before the first byte is written
+        platform::FileStream out(temporary, platform::FileStream::Mode::CreatePrivate);
         out.Write(contents.data(), contents.size());
         out.Sync();
         out.Close();
@@ -54,7 +48,18 @@ void ReplaceFileContents(const fs::path& target, const Bytes& contents) {
     platform::FlushFolder(target.parent_path());
 }
 
+void CreateFolderWithParents(const fs::path& folder) {
+    fs::path partial;
+    for (const fs::path& part : folder) {
+        partial /= part;
+        if (!platform::DirectoryExists(partial))
+            platform::CreateDirectory(partial);
+    }
+}
+
 void MakeFolderOwnerOnly(const fs::path& folder) {
+    // The standard library serves both systems here; on Windows the per-user
+    // application-data folder is private already and this changes nothing.
     std::error_code ignored;
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ignored);
 }

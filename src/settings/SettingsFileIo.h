@@ -17,6 +17,9 @@ Bytes ReadWholeFile(const std::filesystem::path& path);
 // keeps its previous bytes, and the error is raised.
 void ReplaceFileContents(const std::filesystem::path& target, const Bytes& contents);
 
+// Creates the folder and every missing parent; raises when one cannot be made.
+void CreateFolderWithParents(const std::filesystem::path& folder);
+
 // Restricts a folder to its owner (rwx------); failures are ignored, the next
 // file operation reports any real problem.
 void MakeFolderOwnerOnly(const std::filesystem::path& folder);

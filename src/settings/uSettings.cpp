@@ -40,7 +40,7 @@ SettingsStore::SettingsStore(std::string title, std::string hostName, std::strin
 fs::path SettingsStore::SettingsFilePath() const {
     const fs::path folder = platform::ConfigBaseFolder() / FTitle;
     try {
-        platform::CreateDirectory(folder);
+        CreateFolderWithParents(folder);
         MakeFolderOwnerOnly(folder);
     } catch (const Error&) {
         // The file operation that follows reports the problem.

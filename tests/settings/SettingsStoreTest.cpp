@@ -84,13 +84,14 @@ TEST_F(SettingsTest, FileAndFolderAreOwnerOnly) {
 
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(store.SettingsFilePath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    std::vector<fs::path> entries(fs::directory_iterator(folder), fs::directory_iterator());
-    EXPECT_THAT(entries, ::testing::ElementsAre(store.SettingsFilePath())); // no temporary file left behind
+    EXPECT_THAT(FolderEntries(folder),
+                ::testing::ElementsAre(store.SettingsFilePath())); // no temporary file left behind
 }
 
 struct FailedSaveCase {
     const char* name;
     std::function<void()> injectFault;
+    friend void PrintTo(const FailedSaveCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class FailedSaveTest : public SettingsTest, public ::testing::WithParamInterface<FailedSaveCase> {};
@@ -112,8 +113,7 @@ TEST_P(FailedSaveTest, LeavesThePreviousFileByteForByteAndTheStateInMemory) {
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(store.GeneralPassword, "new password");
     EXPECT_EQ(store.StoredPaths.size(), 2u);
-    std::vector<fs::path> entries(fs::directory_iterator(path.parent_path()), fs::directory_iterator());
-    EXPECT_THAT(entries, ::testing::ElementsAre(path)); // the temporary file is gone
+    EXPECT_THAT(FolderEntries(path.parent_path()), ::testing::ElementsAre(path)); // the temporary file is gone
     SettingsStore reloaded = NewStore();
     EXPECT_TRUE(reloaded.LoadSettings());
     EXPECT_EQ(reloaded.GeneralPassword, "old password");

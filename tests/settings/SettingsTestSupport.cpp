@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vk::test {
 
 namespace {
@@ -80,6 +82,14 @@ Bytes ReadBytes(const std::filesystem::path& path) {
 
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     WriteFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        entries.push_back(entry.path());
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 std::string ErrorMessageOf(const std::function<void()>& call) {

@@ -5,6 +5,7 @@
 // current-layout file with the security routines alone, as an independent
 // check of the layout.
 
+#include "platform/Error.h"
 #include "platform/uPlatform.h"
 #include "security/uSecurityUtils.h"
 #include "settings/uSettings.h"
@@ -33,6 +34,9 @@ Bytes OpenCurrentImage(const Bytes& image, const std::string& passphrase);
 
 Bytes ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
+
+// The names in a folder, sorted.
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder);
 
 // The message of the vk::Error the call raises; empty when it raises none.
 std::string ErrorMessageOf(const std::function<void()>& call);
