@@ -1,0 +1,56 @@
+#include "update/HttpGet.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+#include <memory>
+
+namespace vk {
+
+QNetworkRequest MakeGetRequest(const QUrl& url) {
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(HttpUserAgent));
+    return request;
+}
+
+QString ReplyFailure(QNetworkReply& reply) {
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
+        return QStringLiteral("HTTP/1.1 %1 %2")
+            .arg(status.toInt())
+            .arg(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+    if (reply.error() != QNetworkReply::NoError)
+        return reply.errorString();
+    if (!status.isValid())
+        return QStringLiteral("No HTTP response was received.");
+    return {};
+}
+
+std::optional<QByteArray> FetchDocument(QNetworkAccessManager& http, const QUrl& url, int readTimeoutMs,
+                                        int maxRedirects, qint64 maxBytes) {
+    QNetworkRequest request = MakeGetRequest(url);
+    // Redirects may change host but never fall from HTTPS to HTTP.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(maxRedirects);
+    request.setTransferTimeout(readTimeoutMs);
+
+    const std::unique_ptr<QNetworkReply> reply(http.get(request));
+    bool tooLarge = false;
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(), [&](qint64 received, qint64) {
+        if (received > maxBytes && !tooLarge) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+
+    if (tooLarge || !ReplyFailure(*reply).isEmpty())
+        return std::nullopt;
+    return reply->readAll();
+}
+
+} // namespace vk
