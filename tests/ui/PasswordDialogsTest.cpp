@@ -1,0 +1,261 @@
+#include "support/QtTestApp.h"
+#include "ui/UnitPassword.h"
+#include "ui/uPasswordSet.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace vk {
+namespace {
+
+using test::QtTestApp;
+using test::WhenModalShown;
+
+// Records the message boxes the dialogs show; nothing else is asked of it.
+class MessageRecorder : public Prompts {
+public:
+    QStringList Messages;
+    std::vector<Icon> Icons;
+
+    void Message(const QString& text, Icon icon) override {
+        Messages << text;
+        Icons.push_back(icon);
+    }
+    bool ConfirmOkCancel(const QString&) override { return false; }
+    Answer AskYesNoCancel(const QString&) override { return Answer::Cancel; }
+    std::optional<QString> AskText(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> PickFolder(const QString&) override { return {}; }
+    std::optional<QString> PickFile(const QString&) override { return {}; }
+    bool AskApplicationPassword(const QString&) override { return false; }
+    void ChangePassword(QString&) override {}
+    std::optional<QString> PickLockerToImport() override { return {}; }
+};
+
+void Retype(QLineEdit* entry, const QString& text) {
+    entry->clear();
+    test::TypeText(entry, text);
+}
+
+class PasswordDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override { QtTestApp(); }
+    MessageRecorder prompts;
+};
+
+// ---- The start-up prompt --------------------------------------------------
+
+// Runs the real prompt: types the entry and presses the key in it.
+bool AnswerPrompt(const QString& expected, const QString& typed, Qt::Key key, Prompts& prompts,
+                  bool* entryWasMasked = nullptr) {
+    WhenModalShown([&](QDialog& dialog) {
+        auto& prompt = dynamic_cast<TfrmPassword&>(dialog);
+        if (entryWasMasked != nullptr)
+            *entryWasMasked = prompt.PasswordEntry()->echoMode() == QLineEdit::Password;
+        test::TypeText(prompt.PasswordEntry(), typed);
+        QTest::keyClick(prompt.PasswordEntry(), key);
+    });
+    return TfrmPassword::Execute(expected, prompts);
+}
+
+TEST_F(PasswordDialogsTest, PromptIgnoresAsciiLetterCaseOnly) {
+    struct Case {
+        QString expected;
+        QString typed;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Secret9"), QStringLiteral("Secret9"), true},
+        {QStringLiteral("Secret9"), QStringLiteral("sECRET9"), true},
+        {QStringLiteral("caf\u00e9"), QStringLiteral("CAF\u00e9"), true},
+        {QStringLiteral("caf\u00e9"), QStringLiteral("caf\u00c9"), false},
+        {QStringLiteral("Secret9"), QStringLiteral("Secret9 "), false},
+        {QStringLiteral("Secret9"), QStringLiteral(" Secret9"), false},
+        {QStringLiteral("Secret9"), QStringLiteral("Secret"), false},
+    };
+    for (const Case& c : cases) {
+        MessageRecorder recorder;
+        bool masked = false;
+        const bool result = AnswerPrompt(c.expected, c.typed, Qt::Key_Return, recorder, &masked);
+        SCOPED_TRACE(c.typed.toStdString());
+        EXPECT_EQ(result, c.accepted);
+        EXPECT_TRUE(masked);
+        if (c.accepted) {
+            EXPECT_TRUE(recorder.Messages.isEmpty());
+        } else {
+            ASSERT_EQ(recorder.Messages, QStringList{QStringLiteral("Invalid password.")});
+            EXPECT_EQ(recorder.Icons.front(), Prompts::Icon::Error);
+        }
+    }
+}
+
+TEST_F(PasswordDialogsTest, PromptCancelledByEscapeOrCloseBoxShowsNothing) {
+    EXPECT_FALSE(AnswerPrompt(QStringLiteral("Secret9"), QStringLiteral("Secret9"), Qt::Key_Escape, prompts));
+
+    WhenModalShown([](QDialog& dialog) {
+        auto& prompt = dynamic_cast<TfrmPassword&>(dialog);
+        test::TypeText(prompt.PasswordEntry(), QStringLiteral("Secret9"));
+        prompt.close();
+    });
+    EXPECT_FALSE(TfrmPassword::Execute(QStringLiteral("Secret9"), prompts));
+    EXPECT_TRUE(prompts.Messages.isEmpty());
+}
+
+TEST_F(PasswordDialogsTest, PromptOkButtonChecksTheEntry) {
+    WhenModalShown([](QDialog& dialog) {
+        auto& prompt = dynamic_cast<TfrmPassword&>(dialog);
+        test::TypeText(prompt.PasswordEntry(), QStringLiteral("secret9"));
+        QTest::mouseClick(prompt.OkButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(TfrmPassword::Execute(QStringLiteral("Secret9"), prompts));
+}
+
+// ---- The set-password dialog ----------------------------------------------
+
+struct Entries {
+    QString first;
+    QString second;
+};
+
+// Opens the dialog on current, types the two entries and presses Enter in the
+// confirmation entry. Records the messages shown and whether the dialog was
+// still open afterwards; then cancels if it was.
+struct SetOutcome {
+    QString password;
+    QStringList messages;
+    bool stayedOpen = false;
+};
+
+SetOutcome TypeAndConfirm(TfrmPasswordSet& dialog, MessageRecorder& prompts, const QString& current,
+                          const Entries& typed) {
+    SetOutcome outcome;
+    outcome.password = current;
+    WhenModalShown([&](QDialog&) {
+        Retype(dialog.PasswordEntry(), typed.first);
+        Retype(dialog.ConfirmEntry(), typed.second);
+        QTest::keyClick(dialog.ConfirmEntry(), Qt::Key_Return);
+        outcome.stayedOpen = dialog.isVisible();
+        if (outcome.stayedOpen)
+            QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    });
+    prompts.Messages.clear();
+    dialog.ChangePassword(outcome.password);
+    outcome.messages = prompts.Messages;
+    return outcome;
+}
+
+TEST_F(PasswordDialogsTest, SetPasswordValidatesTrimmedEntries) {
+    struct Case {
+        Entries typed;
+        QString result;  // what ChangePassword hands back (opened on "old")
+        QString message; // empty: none
+    };
+    const Case cases[] = {
+        {{QStringLiteral("  new pass "), QStringLiteral("new pass")}, QStringLiteral("new pass"), {}},
+        {{QStringLiteral("\tnew"), QStringLiteral("new  ")}, QStringLiteral("new"), {}},
+        {{QStringLiteral("Secret"), QStringLiteral("secret")},
+         QStringLiteral("old"),
+         QStringLiteral("Passwords do not match.")},
+        {{QStringLiteral("   "), QStringLiteral("  ")}, QStringLiteral("old"), QStringLiteral("Password is required.")},
+        {{QString(), QString()}, QStringLiteral("old"), QStringLiteral("Password is required.")},
+        {{QStringLiteral("  "), QStringLiteral("a")}, QStringLiteral("old"), QStringLiteral("Passwords do not match.")},
+    };
+    TfrmPasswordSet dialog(prompts);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.first.toStdString() + "|" + c.typed.second.toStdString());
+        const SetOutcome outcome = TypeAndConfirm(dialog, prompts, QStringLiteral("old"), c.typed);
+        EXPECT_EQ(outcome.password, c.result);
+        EXPECT_EQ(outcome.stayedOpen, !c.message.isEmpty());
+        EXPECT_EQ(outcome.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    }
+}
+
+TEST_F(PasswordDialogsTest, SetPasswordOpenedWithCurrentReturnsItOnOkAndOnCancel) {
+    TfrmPasswordSet dialog(prompts);
+    for (QPushButton* button : {dialog.OkButton(), dialog.CancelButton()}) {
+        QString password = QStringLiteral("current");
+        WhenModalShown([&](QDialog&) {
+            EXPECT_EQ(dialog.PasswordEntry()->text(), QStringLiteral("current"));
+            EXPECT_EQ(dialog.ConfirmEntry()->text(), QStringLiteral("current"));
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        dialog.ChangePassword(password);
+        EXPECT_EQ(password, QStringLiteral("current"));
+        EXPECT_EQ(dialog.Tag, button == dialog.OkButton() ? 1 : 0);
+    }
+    EXPECT_TRUE(prompts.Messages.isEmpty());
+}
+
+TEST_F(PasswordDialogsTest, SetPasswordEnterAnywhereRunsOkOnceAndEscapeDoesNothing) {
+    TfrmPasswordSet dialog(prompts);
+    QString password = QStringLiteral("old");
+    WhenModalShown([&](QDialog&) {
+        Retype(dialog.PasswordEntry(), QStringLiteral("one"));
+        Retype(dialog.ConfirmEntry(), QStringLiteral("two"));
+        QTest::keyClick(dialog.PasswordEntry(), Qt::Key_Escape);
+        QTest::keyClick(dialog.ConfirmEntry(), Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible());
+        // Enter on a focused button or on the check box runs OK exactly once.
+        QTest::keyClick(dialog.OkButton(), Qt::Key_Return);
+        QTest::keyClick(dialog.CancelButton(), Qt::Key_Enter);
+        QTest::keyClick(dialog.ShowPasswordBox(), Qt::Key_Return);
+        EXPECT_EQ(prompts.Messages.size(), 3);
+        EXPECT_TRUE(dialog.isVisible());
+        // The entries keep what was typed after a message.
+        EXPECT_EQ(dialog.ConfirmEntry()->text(), QStringLiteral("two"));
+        Retype(dialog.ConfirmEntry(), QStringLiteral("one"));
+        QTest::keyClick(dialog.CancelButton(), Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    dialog.ChangePassword(password);
+    EXPECT_EQ(password, QStringLiteral("one"));
+    EXPECT_EQ(prompts.Messages, QStringList(3, QStringLiteral("Passwords do not match.")));
+}
+
+TEST_F(PasswordDialogsTest, SetPasswordCloseBoxLeavesPasswordUnchanged) {
+    TfrmPasswordSet dialog(prompts);
+    QString password;
+    WhenModalShown([&](QDialog&) {
+        Retype(dialog.PasswordEntry(), QStringLiteral("typed"));
+        Retype(dialog.ConfirmEntry(), QStringLiteral("typed"));
+        dialog.close();
+    });
+    dialog.ChangePassword(password);
+    EXPECT_TRUE(password.isEmpty());
+    EXPECT_EQ(dialog.Tag, 0);
+}
+
+TEST_F(PasswordDialogsTest, SetPasswordKeepsShowPasswordBetweenShowingsAndCaptionStartsWithSpace) {
+    TfrmPasswordSet dialog(prompts);
+    QString password = QStringLiteral("old");
+    QString caption;
+    WhenModalShown([&](QDialog&) {
+        caption = dialog.windowTitle();
+        EXPECT_FALSE(dialog.ShowPasswordBox()->isChecked());
+        EXPECT_EQ(dialog.PasswordEntry()->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(dialog.ConfirmEntry()->echoMode(), QLineEdit::Password);
+        QTest::mouseClick(dialog.ShowPasswordBox(), Qt::LeftButton);
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+    dialog.ChangePassword(password);
+    EXPECT_EQ(caption, QStringLiteral(" Set Password"));
+
+    QString next = QStringLiteral("new");
+    WhenModalShown([&](QDialog&) {
+        EXPECT_EQ(dialog.Tag, 0);
+        EXPECT_TRUE(dialog.ShowPasswordBox()->isChecked());
+        EXPECT_EQ(dialog.PasswordEntry()->echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(dialog.ConfirmEntry()->echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(dialog.PasswordEntry()->text(), QStringLiteral("new"));
+        QTest::mouseClick(dialog.ShowPasswordBox(), Qt::LeftButton);
+        EXPECT_EQ(dialog.PasswordEntry()->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(dialog.ConfirmEntry()->echoMode(), QLineEdit::Password);
+        QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    });
+    dialog.ChangePassword(next);
+    EXPECT_EQ(next, QStringLiteral("new"));
+}
+
+} // namespace
+} // namespace vk
