@@ -1,4 +1,6 @@
 #include "support/QtTestApp.h"
+#include "support/TempFolder.h"
+#include "translation/translation.h"
 #include "ui/UnitPassword.h"
 #include "ui/uPasswordSet.h"
 
@@ -255,6 +257,27 @@ TEST_F(PasswordDialogsTest, SetPasswordKeepsShowPasswordBetweenShowingsAndCaptio
     });
     dialog.ChangePassword(next);
     EXPECT_EQ(next, QStringLiteral("new"));
+}
+
+// The texts are looked up when the dialog is shown, not when it is made: a
+// language chosen after start-up shows at the next showing.
+TEST_F(PasswordDialogsTest, SetPasswordTextsFollowTheLanguageAtEachShowing) {
+    TfrmPasswordSet dialog(prompts);
+    test::TempFolder temp;
+    test::WriteFile(temp / "transl.dt", "2\nEnglish\nDeutsch\nen\nde\nSet Password\nKennwort setzen\n"
+                                        "Passwords do not match.\nKennw\u00f6rter verschieden.\n");
+    LoadTranslation("de", temp / "transl.dt");
+    QString caption;
+    QString password;
+    WhenModalShown([&](QDialog&) {
+        caption = dialog.windowTitle();
+        Retype(dialog.PasswordEntry(), QStringLiteral("a"));
+        QTest::keyClick(dialog.PasswordEntry(), Qt::Key_Return);
+    });
+    dialog.ChangePassword(password);
+    LoadTranslation(std::nullopt, temp / "missing");
+    EXPECT_EQ(caption, QStringLiteral(" Kennwort setzen"));
+    EXPECT_EQ(prompts.Messages, QStringList{QStringLiteral("Kennw\u00f6rter verschieden.")});
 }
 
 } // namespace
