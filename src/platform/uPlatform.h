@@ -42,7 +42,11 @@ bool SetFileAttributes(const fs::path& path, std::uint32_t attributes);
 // --- files and folders ---------------------------------------------------
 // These raise vk::Error with the operating system's message on failure.
 
-void RenameFile(const fs::path& from, const fs::path& to); // replaces an existing file
+// Replaces an existing file. The hidden attribute moves with the item.
+void RenameFile(const fs::path& from, const fs::path& to);
+// Deleting leaves the folder's list of hidden names alone (it may be the very
+// folder being emptied): clear the attributes first, as a delete with its
+// attributes cleared does.
 void DeleteFile(const fs::path& path);
 void CreateDirectory(const fs::path& path); // an existing folder is fine
 void RemoveDirectory(const fs::path& path); // must be empty

@@ -92,6 +92,7 @@ TEST_F(FileOperationsTest, FailuresNameTheOperationThePathAndTheReason) {
     const fs::path missing = Temp / "missing";
     EXPECT_EQ(ErrorOf([&] { FileStream in(missing, FileStream::Mode::Read); }),
               "Cannot open file \"" + missing.string() + "\": No such file or directory");
+    EXPECT_THAT(ErrorOf([&] { FileStream in(Temp.path(), FileStream::Mode::Read); }), HasSubstr("Is a directory"));
     EXPECT_THAT(ErrorOf([&] { RenameFile(missing, Temp / "x"); }),
                 AllOf(HasSubstr("Cannot rename"), HasSubstr(missing.string()), HasSubstr("No such file")));
     EXPECT_THAT(ErrorOf([&] { DeleteFile(missing); }), HasSubstr("No such file or directory"));

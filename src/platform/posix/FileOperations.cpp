@@ -45,9 +45,6 @@ void DeleteFile(const fs::path& path) {
         RaiseSystemError(operation, InjectedError);
     if (::unlink(path.c_str()) != 0)
         RaiseSystemError(operation, errno);
-    // A later item of the same name must not inherit the hidden attribute.
-    if (const fs::path fullPath = FullPath(path); detail::IsListedHidden(fullPath))
-        detail::SetListedHidden(fullPath, false);
 }
 
 void CreateDirectory(const fs::path& path) {
@@ -68,8 +65,6 @@ void RemoveDirectory(const fs::path& path) {
         RaiseSystemError(operation, InjectedError);
     if (::rmdir(path.c_str()) != 0)
         RaiseSystemError(operation, errno);
-    if (const fs::path fullPath = FullPath(path); detail::IsListedHidden(fullPath))
-        detail::SetListedHidden(fullPath, false);
 }
 
 void FlushFolder(const fs::path& folder) {

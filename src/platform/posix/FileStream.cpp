@@ -33,6 +33,13 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
     } while (FHandle < 0 && errno == EINTR);
     if (FHandle < 0)
         RaiseSystemError((mode == Mode::Read ? "Cannot open file " : "Cannot create file ") + Quoted(path), errno);
+    // A folder opens for reading on POSIX; as a file stream it is an error.
+    struct stat info {};
+    if (mode == Mode::Read && ::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(FHandle);
+        FHandle = -1;
+        RaiseSystemError("Cannot open file " + Quoted(path), EISDIR);
+    }
     // An existing file keeps its mode through O_CREAT; a private one must not.
     if (mode == Mode::CreatePrivate && ::fchmod(FHandle, 0600) != 0) {
         const int error = errno;
