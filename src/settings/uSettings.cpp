@@ -69,9 +69,7 @@ bool SettingsStore::LoadSettings() {
     try {
         const ScopedPassphrase passphrase(SettingsPassphrase());
         if (std::optional<SettingsValues> values = ReadCurrentSettings(image, passphrase.Text())) {
-            GeneralPassword = std::move(values->Password);
-            StrongHide = values->StrongHide;
-            StoredPaths = std::move(values->Paths);
+            TakeOver(*values);
             return true;
         }
     } catch (const std::exception&) {
@@ -86,16 +84,20 @@ bool SettingsStore::LoadSettings() {
 
 bool SettingsStore::LoadLegacySettings(const fs::path& path) {
     SettingsValues values = ReadLegacySettings(ReadWholeFile(path));
+    TakeOver(values);
+    return true;
+}
+
+void SettingsStore::TakeOver(SettingsValues& values) {
     GeneralPassword = std::move(values.Password);
     StrongHide = values.StrongHide;
     StoredPaths = std::move(values.Paths);
-    return true;
 }
 
 void SettingsStore::WriteSettingsFile() {
     const fs::path path = SettingsFilePath();
     const ScopedPassphrase passphrase(SettingsPassphrase());
-    Bytes image =
+    const Bytes image =
         SealSettingsPayload(WriteSettingsPayload(GeneralPassword, StrongHide, StoredPaths), passphrase.Text());
     ReplaceFileContents(path, image);
 }

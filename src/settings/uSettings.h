@@ -11,6 +11,8 @@
 
 namespace vk {
 
+struct SettingsValues;
+
 inline constexpr const char* ApplicationTitle = "Orvan Veilkeep";
 inline constexpr const char* ApplicationVersion = "2.4";
 
@@ -46,6 +48,8 @@ public:
 private:
     // Reads a file in the older layout; raises vk::Error when it rejects it.
     bool LoadLegacySettings(const std::filesystem::path& path);
+    // Moves the values a reader accepted into the store.
+    void TakeOver(SettingsValues& values);
 
     std::string FTitle;
     std::optional<std::string> FHostName;
