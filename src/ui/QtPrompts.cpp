@@ -1,0 +1,104 @@
+#include "ui/QtPrompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace vk {
+
+namespace {
+
+QMessageBox::Icon ToMessageBoxIcon(Prompts::Icon icon) {
+    switch (icon) {
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompts::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Message boxes carry the application title as their caption.
+QString BoxCaption() {
+    return QCoreApplication::applicationName();
+}
+
+// The pickers open in the user's home folder with nothing preselected.
+QString StartFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+}
+
+} // namespace
+
+QWidget* QtPrompts::ParentWindow() const {
+    return FParent ? FParent.data() : QApplication::activeWindow();
+}
+
+void QtPrompts::Message(const QString& text, Icon icon) {
+    QMessageBox box(ToMessageBoxIcon(icon), BoxCaption(), text, QMessageBox::Ok, ParentWindow());
+    box.exec();
+}
+
+bool QtPrompts::ConfirmOkCancel(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, BoxCaption(), text, QMessageBox::Ok | QMessageBox::Cancel, ParentWindow());
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+Prompts::Answer QtPrompts::AskYesNoCancel(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, BoxCaption(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    ParentWindow());
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+std::optional<QString> QtPrompts::AskText(const QString& caption, const QString& prompt, const QString& initial) {
+    bool confirmed = false;
+    const QString text = QInputDialog::getText(ParentWindow(), caption, prompt, QLineEdit::Normal, initial, &confirmed);
+    if (!confirmed)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> QtPrompts::PickFolder(const QString& caption) {
+    const QString folder =
+        QFileDialog::getExistingDirectory(ParentWindow(), caption, StartFolder(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
+std::optional<QString> QtPrompts::PickFile(const QString& caption) {
+    // An open-file dialog accepts only an existing file.
+    const QString file = QFileDialog::getOpenFileName(ParentWindow(), caption, StartFolder());
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
+bool QtPrompts::AskApplicationPassword(const QString&) {
+    return false; // answers Cancel until the password prompt exists
+}
+
+void QtPrompts::ChangePassword(QString&) {
+    // leaves the entry unchanged (Cancel) until the set-password dialog exists
+}
+
+std::optional<QString> QtPrompts::PickLockerToImport() {
+    return std::nullopt; // answers Cancel until the import dialog exists
+}
+
+} // namespace vk

@@ -1,0 +1,34 @@
+#pragma once
+
+// The prompts seam served by real Qt dialogs: message boxes, the text prompt,
+// the folder and file pickers and the password and import dialogs.
+
+#include "ui/Prompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace vk {
+
+class QtPrompts : public Prompts {
+public:
+    // Dialogs are owned by this window; without one, by the active window.
+    void SetParentWindow(QWidget* parent) { FParent = parent; }
+
+    void Message(const QString& text, Icon icon = Icon::None) override;
+    bool ConfirmOkCancel(const QString& text) override;
+    Answer AskYesNoCancel(const QString& text) override;
+    std::optional<QString> AskText(const QString& caption, const QString& prompt, const QString& initial = {}) override;
+    std::optional<QString> PickFolder(const QString& caption) override;
+    std::optional<QString> PickFile(const QString& caption) override;
+    bool AskApplicationPassword(const QString& expected) override;
+    void ChangePassword(QString& newPassword) override;
+    std::optional<QString> PickLockerToImport() override;
+
+private:
+    QWidget* ParentWindow() const;
+
+    QPointer<QWidget> FParent;
+};
+
+} // namespace vk
