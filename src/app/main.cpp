@@ -1,11 +1,15 @@
+// The program's main routine: the application object, then the start-up
+// sequence and the message loop.
+
+#include "settings/uSettings.h"
+#include "ui/QtPrompts.h"
+#include "ui/StartUp.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QLabel window(QStringLiteral("Orvan Veilkeep 2.4"));
-    window.setWindowTitle(QStringLiteral("Orvan Veilkeep 2.4"));
-    window.resize(640, 400);
-    window.show();
-    return QApplication::exec();
+    QApplication application(argc, argv);
+    vk::QtPrompts prompts;
+    vk::SettingsStore settings;
+    return vk::RunProgram(application, settings, prompts);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Conversions at the boundary between the GUI (QString) and the core
+// Text helpers of the GUI, and the conversions at its boundary with the core
 // (std::string holding UTF-8, std::filesystem::path).
 
 #include "translation/translation.h"
@@ -21,5 +21,13 @@ inline std::filesystem::path ToPath(const QString& text) {
 inline QString ToQString(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
+
+// True when both texts are equal with the case of the letters A to Z ignored;
+// every other character must match exactly.
+bool SameTextIgnoringAsciiCase(const QString& first, const QString& second);
+
+// A stored caption in the form Qt shows without an access key: a stored "&&"
+// shows one "&", and a single "&" marks no key (so it is dropped).
+QString MenuCaption(const QString& storedCaption);
 
 } // namespace vk

@@ -1,0 +1,70 @@
+#include "ui/StartUp.h"
+
+#include "settings/uSettings.h"
+#include "ui/LanguageChoice.h"
+#include "ui/Prompts.h"
+#include "ui/UnitMain.h"
+#include "ui/VisualStyle.h"
+
+#include <QApplication>
+
+namespace vk {
+
+namespace {
+
+void ApplyStyleOrReport(QApplication& application, Prompts& prompts) {
+    if (!ApplyBuiltInStyle(application))
+        prompts.Message(QStringLiteral("The visual style \"%1\" cannot be applied; the default look is used.")
+                            .arg(QString::fromUtf8(BuiltInStyleName)),
+                        Prompts::Icon::Error);
+}
+
+void LoadLanguage() {
+    const std::optional<QString> storedLanguage = ReadLanguageChoice();
+    (void)storedLanguage;
+    // The translation file is loaded here with the stored language code;
+    // until then every text shows in English.
+}
+
+} // namespace
+
+void SetApplicationTitle() {
+    QCoreApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+}
+
+std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts) {
+    // 1, 2: the application object exists; on this desktop the main window
+    // owns its task-bar entry by itself.
+    ApplyStyleOrReport(application, prompts); // 3
+    SetApplicationTitle();                    // 4
+    LoadLanguage();                           // 5
+    // 6: the update offer comes here. When the update dialog's outcome is to
+    //    exit, return no window: no settings are read, no window is created.
+    settings.StoredPaths.clear(); // 7
+    settings.LoadSettings();      // 8: only GeneralPassword decides what follows
+    // 9: with a password set, the password prompt (one attempt) comes here;
+    //    refused or cancelled, return no window and save nothing.
+    auto mainWindow = std::make_unique<TfrmMain>(settings, prompts); // 10
+    // 11: the set-password, import and update dialogs are created here, hidden.
+    return mainWindow;
+}
+
+int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts) {
+    std::unique_ptr<TfrmMain> mainWindow;
+    try {
+        mainWindow = StartUpToMainWindow(application, settings, prompts);
+    } catch (const std::exception& error) {
+        prompts.Message(QString::fromStdString(error.what()), Prompts::Icon::Error);
+        return 1;
+    }
+    if (!mainWindow)
+        return 0;
+    // 12: the message loop shows the main window and runs until it closes.
+    mainWindow->show();
+    const int exitCode = QApplication::exec();
+    // 13, 14: the stored paths and the windows go; the main window writes nothing.
+    settings.StoredPaths.clear();
+    return exitCode;
+}
+
+} // namespace vk

@@ -1,0 +1,31 @@
+#pragma once
+
+// The program's start-up and life, in its fixed order: style, title,
+// translation, update offer, settings, password, main window and dialogs,
+// message loop. main() only creates the application object and calls
+// RunProgram; tests drive the same routines with scripted prompts.
+
+#include <memory>
+
+class QApplication;
+
+namespace vk {
+
+class Prompts;
+class SettingsStore;
+class TfrmMain;
+
+// Sets the application title every later step depends on (settings folder,
+// language choice, message box captions).
+void SetApplicationTitle();
+
+// Every step before the message loop. Returns no window when the program is to
+// end without one; errors escape to the caller.
+std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts);
+
+// The whole life of the program after the application object exists. An error
+// before the message loop is shown in an error box and ends the program.
+// Returns the process exit code.
+int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts);
+
+} // namespace vk

@@ -1,0 +1,39 @@
+#include "ui/UiText.h"
+
+namespace vk {
+
+namespace {
+
+QChar AsciiLower(QChar c) {
+    const char16_t code = c.unicode();
+    if (code >= u'A' && code <= u'Z')
+        return QChar(static_cast<char16_t>(code - u'A' + u'a'));
+    return c;
+}
+
+} // namespace
+
+bool SameTextIgnoringAsciiCase(const QString& first, const QString& second) {
+    if (first.size() != second.size())
+        return false;
+    for (qsizetype i = 0; i < first.size(); ++i)
+        if (AsciiLower(first[i]) != AsciiLower(second[i]))
+            return false;
+    return true;
+}
+
+QString MenuCaption(const QString& storedCaption) {
+    QString shown;
+    for (qsizetype i = 0; i < storedCaption.size(); ++i) {
+        if (storedCaption[i] != u'&') {
+            shown += storedCaption[i];
+        } else if (i + 1 < storedCaption.size() && storedCaption[i + 1] == u'&') {
+            shown += QStringLiteral("&&"); // Qt shows "&&" as one "&"
+            ++i;
+        }
+        // A single "&" would mark an access key; captions carry none.
+    }
+    return shown;
+}
+
+} // namespace vk

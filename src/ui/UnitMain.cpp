@@ -1,0 +1,70 @@
+#include "ui/UnitMain.h"
+
+#include "settings/uSettings.h"
+#include "ui/Resources.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace vk {
+
+TfrmMain::TfrmMain(SettingsStore& settings, Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), FSettings(settings), FPrompts(prompts) {
+    InitResources();
+    setObjectName(QStringLiteral("frmMain"));
+    BuildMenus();
+    BuildToolbar();
+    BuildList();
+    BuildBottomBar();
+    PlaceOnScreen();
+
+    // 1. The caption: application title and version; never translated or changed.
+    setWindowTitle(QString::fromUtf8(ApplicationTitle) + u' ' + QString::fromUtf8(ApplicationVersion));
+    // 2. Qt draws every widget double-buffered, the list included.
+    // 3. The rows, in stored order; a path that exists neither as item nor as
+    //    locker is reported and left out (the next save drops it).
+    for (const std::string& storedPath : FSettings.StoredPaths)
+        AddPath(QString::fromStdString(storedPath));
+    // 4. The strong-hide option.
+    chkStrongHide->setChecked(FSettings.StrongHide);
+    // 5.
+    UpdateCommandStates();
+    // 6. Idle bottom bar.
+    ProgressBar1->setEnabled(false);
+    ProgressBar1->setVisible(false);
+    lblStatus->setEnabled(false);
+    btnStop->setEnabled(false);
+    // 7.
+    FStopRequested = false;
+    FBusy = false;
+    // 8. Files and folders dragged from the desktop or a file manager.
+    setAcceptDrops(true);
+    // 9, 10.
+    BuildLanguageMenu();
+    ApplyTranslation();
+}
+
+// Stops accepting drops and writes nothing: every change was saved when it was made.
+TfrmMain::~TfrmMain() {
+    FDestroying = true;
+    setAcceptDrops(false);
+}
+
+bool TfrmMain::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        RunCommand(&TfrmMain::FormActivate);
+    return handled;
+}
+
+void TfrmMain::FormActivate() {
+    // First run (no password set): the password change asks for the first
+    // password here, and the window closes when it is cancelled. Wired in
+    // together with the password change.
+}
+
+} // namespace vk

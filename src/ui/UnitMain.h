@@ -1,0 +1,204 @@
+#pragma once
+
+// The main window: the list of protected paths with their status, the toolbar,
+// the menu bar and the bottom bar with progress and Stop.
+//
+// The class is implemented across files, one responsibility each:
+//   UnitMain.cpp            creation steps, destruction, activation
+//   MainLayout.cpp          building the menus, toolbar, list and bottom bar
+//   MainTexts.cpp           the translated captions, hints and column titles
+//   MainCommands.cpp        enabling rules, About box, Help links, Exit, error display
+//   MainPathList.cpp        rows, statuses, the add commands, saving the list
+//   MainDrop.cpp            files and folders dropped on the window
+//   PathFileOps.cpp         hiding attributes and deleting items on disk
+//   MainRuns.cpp            the hide and restore runs
+//   MainRunState.cpp        the busy state, progress and Stop
+//   MainRemove.cpp          removing a path from the list
+//   MainImport.cpp          importing a lost locker
+//   MainPasswordChange.cpp  changing the application password
+//   MainLanguage.cpp        the Language menu
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <exception>
+
+class QAbstractButton;
+class QAction;
+class QCheckBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QEvent;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace vk {
+
+class Prompts;
+class SettingsStore;
+
+// Row status texts (English keys; rows show them translated).
+inline constexpr const char* StatusEncryptedHidden = "Encrypted & Hidden";
+inline constexpr const char* StatusVisible = "Visible";
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Runs the creation steps: builds the rows from the stored paths, mirrors
+    // the strong-hide option and sets the command states and texts.
+    TfrmMain(SettingsStore& settings, Prompts& prompts, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // --- path list (MainPathList.cpp) ------------------------------------
+    // The locker of a path: its full form with ".vklocker" appended.
+    static QString GetLockerPath(const QString& path);
+    // Adds the full form of path as a row, unless it is listed already (ASCII
+    // letter case ignored) or exists neither as item nor as locker (reported).
+    // Saves nothing and leaves the command states to the caller.
+    void AddPath(const QString& path);
+    void UpdateItemStatus(QTreeWidgetItem* row);
+    virtual void RefreshAllStatuses();
+    // Copies the strong-hide option and the rows into the store and rewrites
+    // the settings file; raises vk::Error when it cannot be written.
+    virtual void SaveSettings();
+    void SyncStoredPaths();
+    QStringList ListedPaths() const;
+
+    // --- dropped files (MainDrop.cpp) ------------------------------------
+    // Adds dropped files and folders in order; ignored while a run is busy.
+    void AddDroppedFiles(const QStringList& paths);
+
+    // --- items on disk (PathFileOps.cpp) ---------------------------------
+    // Sets (hide) or clears the hidden bit, and the system bit when strong;
+    // keeps every other bit. Raises "Path not found: " for a missing path.
+    static void SetPathHidden(const QString& path, bool hide, bool strong);
+    // Clears read-only, hidden and system of a file, or of a folder and
+    // everything in it. Links are neither followed nor changed.
+    static void ClearAttributesTree(const QString& path);
+    // Deletes a file (raises when it cannot) or a folder tree (failures on
+    // single entries are not reported). A link is removed, never its target.
+    static void DeletePath(const QString& path);
+
+    // --- commands (MainCommands.cpp) -------------------------------------
+    // Enables every governed command from FBusy, the selection and the rows.
+    void UpdateCommandStates();
+    // The About box's text, built at the moment it is shown.
+    static QString AboutText();
+    // Activation of the window (first run: asks for the first password).
+    void FormActivate();
+
+    // --- run state (fields cleared on creation; MainRunState.cpp) --------
+    bool FBusy = false;          // a batch run is in progress
+    bool FStopRequested = false; // Stop was pressed during the run
+    int FCurrentItemIndex = 0;   // number of the path being processed
+    int FTotalItems = 0;         // number of paths in the run
+
+    // --- controls ---------------------------------------------------------
+    // Menu bar.
+    QMenu* File1 = nullptr;
+    QAction* AddFolder1 = nullptr;
+    QAction* AddFile1 = nullptr;
+    QAction* ImportLocker1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Edit1 = nullptr; // "Encrypt"
+    QAction* EncryptHideSelected1 = nullptr;
+    QAction* DencryptUnhideSelected1 = nullptr;
+    QAction* EncryptHideAll1 = nullptr;
+    QAction* DencryptUnhideAll1 = nullptr;
+    QMenu* ools1 = nullptr; // "Tools"
+    QAction* ChangePassword1 = nullptr;
+    QMenu* mmLanguage = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* utorial1 = nullptr;
+    QAction* ContactUs1 = nullptr;
+    QAction* VisitWebsite1 = nullptr;
+    QAction* About1 = nullptr;
+
+    // Toolbar.
+    QWidget* Panel1 = nullptr;
+    QToolButton* btnAddFolder = nullptr;
+    QToolButton* btnAddFile = nullptr;
+    QToolButton* btnRemove = nullptr;
+    QToolButton* btnEncryptAndHideSelected = nullptr;
+    QToolButton* btnDecryptAndUnhideSelected = nullptr;
+    QToolButton* btnEncryptAndHideAll = nullptr;
+    QToolButton* btnDecryptAndUnhideAll = nullptr;
+    QToolButton* btnImportLocker = nullptr;
+    QToolButton* btnAboutProgram = nullptr;
+
+    // The list: caption column "Path", sub-item column "Status".
+    QTreeWidget* ListViewPaths = nullptr;
+
+    // Bottom bar.
+    QWidget* Panel2 = nullptr;
+    QPushButton* btnChangePassword = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* lblStatus = nullptr;
+    QPushButton* btnStop = nullptr;
+
+    // Never shown; carries the strong-hide option.
+    QCheckBox* chkStrongHide = nullptr;
+
+public slots:
+    // Toolbar and menu commands; a toolbar button and its menu twin run the
+    // same handler.
+    void btnAddFolderClick();
+    void btnAddFileClick();
+    void btnRemoveClick();                   // MainRemove.cpp
+    void btnEncryptAndHideSelectedClick();   // MainRuns.cpp
+    void btnDecryptAndUnhideSelectedClick(); // MainRuns.cpp
+    void btnEncryptAndHideAllClick();        // MainRuns.cpp
+    void btnDecryptAndUnhideAllClick();      // MainRuns.cpp
+    void btnImportLockerClick();             // MainImport.cpp
+    void btnAboutProgramClick();
+    void btnChangePasswordClick(); // MainPasswordChange.cpp
+    void btnStopClick();           // MainRunState.cpp
+    void Exit1Click();
+    void utorial1Click();
+    void ContactUs1Click();
+    void VisitWebsite1Click();
+    void ListViewPathsSelectItem();
+
+protected:
+    bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    SettingsStore& FSettings;
+    Prompts& FPrompts;
+
+private:
+    // MainLayout.cpp
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildList();
+    void BuildBottomBar();
+    void PlaceOnScreen();
+    // MainTexts.cpp: sets every translated caption, hint and column title.
+    void ApplyTranslation();
+    // MainLanguage.cpp: one entry per language of the translation file.
+    void BuildLanguageMenu();
+    // MainCommands.cpp: runs a handler; an error that escapes it is shown in
+    // an error box (the program-wide error display) and the program goes on.
+    void RunCommand(void (TfrmMain::*handler)());
+    void ShowError(const std::exception& error);
+    void ConnectCommand(QAction* action, void (TfrmMain::*handler)());
+    void ConnectCommand(QAbstractButton* button, void (TfrmMain::*handler)());
+
+    bool FDestroying = false; // set while the window is destroyed: nothing is saved then
+};
+
+// Deletes path when it exists; false when deleting raised an error, true
+// otherwise (also when nothing existed or parts of a tree remained).
+bool TryDeletePath(const QString& path);
+
+} // namespace vk
