@@ -1,6 +1,7 @@
 #include "ui/StartUp.h"
 
 #include "settings/uSettings.h"
+#include "translation/translation.h"
 #include "ui/LanguageChoice.h"
 #include "ui/Prompts.h"
 #include "ui/UnitMain.h"
@@ -19,11 +20,13 @@ void ApplyStyleOrReport(QApplication& application, Prompts& prompts) {
                         Prompts::Icon::Error);
 }
 
+// The stored language choice (else the system's language) and the
+// translation file beside the executable; from here on texts show translated.
 void LoadLanguage() {
-    const std::optional<QString> storedLanguage = ReadLanguageChoice();
-    (void)storedLanguage;
-    // The translation file is loaded here with the stored language code;
-    // until then every text shows in English.
+    std::optional<std::string> storedCode;
+    if (const std::optional<QString> storedLanguage = ReadLanguageChoice())
+        storedCode = storedLanguage->toStdString();
+    LoadTranslation(storedCode);
 }
 
 } // namespace
