@@ -1,6 +1,7 @@
 // The main window's layout, texts, enabling rules, About box and Help links.
 
 #include "ui/MainWindowFixture.h"
+#include "ui/UiText.h"
 
 #include <QAction>
 #include <QCheckBox>

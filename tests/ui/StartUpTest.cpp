@@ -23,7 +23,11 @@ namespace fs = std::filesystem;
 TEST(StartUpTest, TheBuiltInStyleIsFusionWithTheProgramsStyleSheet) {
     QApplication& application = QtTestApp();
     ASSERT_TRUE(ApplyBuiltInStyle(application));
-    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+    // The style sheet wraps the base style, which the application owns.
+    const auto* style = application.findChild<QStyle*>(QString::fromUtf8(BuiltInStyleName));
+    ASSERT_NE(style, nullptr);
+    EXPECT_STREQ(style->metaObject()->className(), "QFusionStyle");
+    EXPECT_EQ(QApplication::palette().color(QPalette::Highlight), QColor(0x2f, 0x5d, 0x8a));
     EXPECT_TRUE(application.styleSheet().contains(QStringLiteral("ListViewPaths")));
 }
 
