@@ -1,5 +1,9 @@
 #include "ui/QtPrompts.h"
 
+#include "ui/OpenLockerFileDialog.h"
+#include "ui/UnitPassword.h"
+#include "ui/uPasswordSet.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -35,6 +39,9 @@ QString StartFolder() {
 }
 
 } // namespace
+
+QtPrompts::QtPrompts() = default;
+QtPrompts::~QtPrompts() = default;
 
 QWidget* QtPrompts::ParentWindow() const {
     return FParent ? FParent.data() : QApplication::activeWindow();
@@ -89,16 +96,20 @@ std::optional<QString> QtPrompts::PickFile(const QString& caption) {
     return file;
 }
 
-bool QtPrompts::AskApplicationPassword(const QString&) {
-    return false; // answers Cancel until the password prompt exists
+bool QtPrompts::AskApplicationPassword(const QString& expected) {
+    return TfrmPassword::Execute(expected, *this);
 }
 
-void QtPrompts::ChangePassword(QString&) {
-    // leaves the entry unchanged (Cancel) until the set-password dialog exists
+void QtPrompts::ChangePassword(QString& newPassword) {
+    if (!FPasswordSet)
+        FPasswordSet = std::make_unique<TfrmPasswordSet>(*this);
+    FPasswordSet->ChangePassword(newPassword);
 }
 
 std::optional<QString> QtPrompts::PickLockerToImport() {
-    return std::nullopt; // answers Cancel until the import dialog exists
+    if (!FOpenLocker)
+        FOpenLocker = std::make_unique<TfrmOpenLocker>();
+    return FOpenLocker->SelectLocker();
 }
 
 } // namespace vk

@@ -7,11 +7,18 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace vk {
 
+class TfrmOpenLocker;
+class TfrmPasswordSet;
+
 class QtPrompts : public Prompts {
 public:
+    QtPrompts();
+    ~QtPrompts() override;
+
     // Dialogs are owned by this window; without one, by the active window.
     void SetParentWindow(QWidget* parent) { FParent = parent; }
 
@@ -29,6 +36,10 @@ private:
     QWidget* ParentWindow() const;
 
     QPointer<QWidget> FParent;
+    // The set-password and import dialogs are made on first use and kept for
+    // the whole run, so that what they show carries over between showings.
+    std::unique_ptr<TfrmPasswordSet> FPasswordSet;
+    std::unique_ptr<TfrmOpenLocker> FOpenLocker;
 };
 
 } // namespace vk

@@ -48,7 +48,8 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
     // 9: with a password set, the password prompt (one attempt) comes here;
     //    refused or cancelled, return no window and save nothing.
     auto mainWindow = std::make_unique<TfrmMain>(settings, prompts); // 10
-    // 11: the set-password, import and update dialogs are created here, hidden.
+    // 11: the set-password and import dialogs belong to the prompts, which
+    //     make each once and keep it for the run; the update dialog comes here.
     return mainWindow;
 }
 
