@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace vk {
+
+// The translated text of an English format with its one "%s" filled in.
+std::string TranslateFormat(const char* englishFormat, const std::string& argument);
+
+} // namespace vk
