@@ -1,4 +1,5 @@
 #include "support/QtTestApp.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempFolder.h"
 #include "translation/translation.h"
 #include "ui/UnitPassword.h"
@@ -15,25 +16,7 @@ namespace {
 using test::QtTestApp;
 using test::WhenModalShown;
 
-// Records the message boxes the dialogs show; nothing else is asked of it.
-class MessageRecorder : public Prompts {
-public:
-    QStringList Messages;
-    std::vector<Icon> Icons;
-
-    void Message(const QString& text, Icon icon) override {
-        Messages << text;
-        Icons.push_back(icon);
-    }
-    bool ConfirmOkCancel(const QString&) override { return false; }
-    Answer AskYesNoCancel(const QString&) override { return Answer::Cancel; }
-    std::optional<QString> AskText(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> PickFolder(const QString&) override { return {}; }
-    std::optional<QString> PickFile(const QString&) override { return {}; }
-    bool AskApplicationPassword(const QString&) override { return false; }
-    void ChangePassword(QString&) override {}
-    std::optional<QString> PickLockerToImport() override { return {}; }
-};
+using test::ScriptedPrompts;
 
 void Retype(QLineEdit* entry, const QString& text) {
     entry->clear();
@@ -43,7 +26,7 @@ void Retype(QLineEdit* entry, const QString& text) {
 class PasswordDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override { QtTestApp(); }
-    MessageRecorder prompts;
+    ScriptedPrompts prompts;
 };
 
 // ---- The start-up prompt --------------------------------------------------
@@ -77,17 +60,17 @@ TEST_F(PasswordDialogsTest, PromptIgnoresAsciiLetterCaseOnly) {
         {QStringLiteral("Secret9"), QStringLiteral("Secret"), false},
     };
     for (const Case& c : cases) {
-        MessageRecorder recorder;
+        ScriptedPrompts recorder;
         bool masked = false;
         const bool result = AnswerPrompt(c.expected, c.typed, Qt::Key_Return, recorder, &masked);
         SCOPED_TRACE(c.typed.toStdString());
         EXPECT_EQ(result, c.accepted);
         EXPECT_TRUE(masked);
         if (c.accepted) {
-            EXPECT_TRUE(recorder.Messages.isEmpty());
+            EXPECT_TRUE(recorder.Messages().isEmpty());
         } else {
-            ASSERT_EQ(recorder.Messages, QStringList{QStringLiteral("Invalid password.")});
-            EXPECT_EQ(recorder.Icons.front(), Prompts::Icon::Error);
+            ASSERT_EQ(recorder.Messages(), QStringList{QStringLiteral("Invalid password.")});
+            EXPECT_EQ(recorder.Asked.front().icon, Prompts::Icon::Error);
         }
     }
 }
@@ -101,7 +84,7 @@ TEST_F(PasswordDialogsTest, PromptCancelledByEscapeOrCloseBoxShowsNothing) {
         prompt.close();
     });
     EXPECT_FALSE(TfrmPassword::Execute(QStringLiteral("Secret9"), prompts));
-    EXPECT_TRUE(prompts.Messages.isEmpty());
+    EXPECT_TRUE(prompts.Messages().isEmpty());
 }
 
 TEST_F(PasswordDialogsTest, PromptOkButtonChecksTheEntry) {
@@ -129,7 +112,7 @@ struct SetOutcome {
     bool stayedOpen = false;
 };
 
-SetOutcome TypeAndConfirm(TfrmPasswordSet& dialog, MessageRecorder& prompts, const QString& current,
+SetOutcome TypeAndConfirm(TfrmPasswordSet& dialog, ScriptedPrompts& prompts, const QString& current,
                           const Entries& typed) {
     SetOutcome outcome;
     outcome.password = current;
@@ -141,9 +124,9 @@ SetOutcome TypeAndConfirm(TfrmPasswordSet& dialog, MessageRecorder& prompts, con
         if (outcome.stayedOpen)
             QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     });
-    prompts.Messages.clear();
+    prompts.Asked.clear();
     dialog.ChangePassword(outcome.password);
-    outcome.messages = prompts.Messages;
+    outcome.messages = prompts.Messages();
     return outcome;
 }
 
@@ -186,7 +169,7 @@ TEST_F(PasswordDialogsTest, SetPasswordOpenedWithCurrentReturnsItOnOkAndOnCancel
         EXPECT_EQ(password, QStringLiteral("current"));
         EXPECT_EQ(dialog.Tag, button == dialog.OkButton() ? 1 : 0);
     }
-    EXPECT_TRUE(prompts.Messages.isEmpty());
+    EXPECT_TRUE(prompts.Messages().isEmpty());
 }
 
 TEST_F(PasswordDialogsTest, SetPasswordEnterAnywhereRunsOkOnceAndEscapeDoesNothing) {
@@ -202,7 +185,7 @@ TEST_F(PasswordDialogsTest, SetPasswordEnterAnywhereRunsOkOnceAndEscapeDoesNothi
         QTest::keyClick(dialog.OkButton(), Qt::Key_Return);
         QTest::keyClick(dialog.CancelButton(), Qt::Key_Enter);
         QTest::keyClick(dialog.ShowPasswordBox(), Qt::Key_Return);
-        EXPECT_EQ(prompts.Messages.size(), 3);
+        EXPECT_EQ(prompts.Messages().size(), 3);
         EXPECT_TRUE(dialog.isVisible());
         // The entries keep what was typed after a message.
         EXPECT_EQ(dialog.ConfirmEntry()->text(), QStringLiteral("two"));
@@ -212,7 +195,7 @@ TEST_F(PasswordDialogsTest, SetPasswordEnterAnywhereRunsOkOnceAndEscapeDoesNothi
     });
     dialog.ChangePassword(password);
     EXPECT_EQ(password, QStringLiteral("one"));
-    EXPECT_EQ(prompts.Messages, QStringList(3, QStringLiteral("Passwords do not match.")));
+    EXPECT_EQ(prompts.Messages(), QStringList(3, QStringLiteral("Passwords do not match.")));
 }
 
 TEST_F(PasswordDialogsTest, SetPasswordCloseBoxLeavesPasswordUnchanged) {
@@ -277,7 +260,7 @@ TEST_F(PasswordDialogsTest, SetPasswordTextsFollowTheLanguageAtEachShowing) {
     dialog.ChangePassword(password);
     LoadTranslation(std::nullopt, temp / "missing");
     EXPECT_EQ(caption, QStringLiteral(" Kennwort setzen"));
-    EXPECT_EQ(prompts.Messages, QStringList{QStringLiteral("Kennw\u00f6rter verschieden.")});
+    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Kennw\u00f6rter verschieden.")});
 }
 
 } // namespace
