@@ -57,6 +57,21 @@ QMenu* MakeMenu(QMenuBar* bar, const char* name) {
 
 } // namespace
 
+// The window's texts are drawn in the desktop's font at 8 points, the size
+// the layout's widths (column "Status" among them) are made for; Stop's
+// caption one point larger. Set on every control, since some kinds of
+// controls (lists, menus) take a font of their own from the desktop.
+void TfrmMain::UseWindowFont() {
+    const auto resize = [](QWidget* widget, int pointSize) {
+        QFont font = widget->font();
+        font.setPointSize(pointSize);
+        widget->setFont(font);
+    };
+    resize(this, 8);
+    for (QWidget* control : findChildren<QWidget*>())
+        resize(control, control == btnStop ? 9 : 8);
+}
+
 void TfrmMain::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -196,9 +211,6 @@ void TfrmMain::BuildBottomBar() {
     btnStop->setIcon(ImageIcon("stop"));
     btnStop->setIconSize(QSize(25, 25));
     btnStop->setToolTip(QStringLiteral("Stop Operation"));
-    QFont stopFont = btnStop->font();
-    stopFont.setPointSize(stopFont.pointSize() + 1);
-    btnStop->setFont(stopFont);
     bar->Place(btnStop, QRect(649, 5, 101, 32), AnchoredPanel::Anchor::Right);
 
     ConnectCommand(btnChangePassword, &TfrmMain::btnChangePasswordClick);

@@ -20,6 +20,7 @@ TfrmMain::TfrmMain(SettingsStore& settings, Prompts& prompts, QWidget* parent)
     BuildToolbar();
     BuildList();
     BuildBottomBar();
+    UseWindowFont();
     PlaceOnScreen();
 
     // 1. The caption: application title and version; never translated or changed.

@@ -178,6 +178,7 @@ protected:
 
 private:
     // MainLayout.cpp
+    void UseWindowFont();
     void BuildMenus();
     void BuildToolbar();
     void BuildList();
