@@ -20,6 +20,14 @@ bool NamesADrive(const std::string& text) {
 #endif
 }
 
+// A stored name as a message shows it: a NUL would end the message text.
+std::string Shown(std::string name) {
+    for (char& c : name)
+        if (c == '\0')
+            c = '?';
+    return name;
+}
+
 } // namespace
 
 std::string SanitizeRelativePath(const std::string& path) {
@@ -53,11 +61,13 @@ void CheckRootName(const std::string& rootName) {
     const bool unsafe = rootName.empty() || rootName == "." || rootName == ".." ||
                         rootName.find_first_of(std::string("/\\\0", 3)) != std::string::npos || NamesADrive(rootName);
     if (unsafe)
-        throw Error(TranslateFormat("Unsafe root name in locker: \"%s\".", rootName));
+        throw Error(TranslateFormat("Unsafe root name in locker: \"%s\".", Shown(rootName)));
 }
 
 std::filesystem::path SafeRelativePath(const std::string& storedPath) {
-    const auto refuse = [&] { throw Error(TranslateFormat("Unsafe entry path in locker: \"%s\".", storedPath)); };
+    const auto refuse = [&] {
+        throw Error(TranslateFormat("Unsafe entry path in locker: \"%s\".", Shown(storedPath)));
+    };
     if (storedPath.empty() || storedPath.find('\0') != std::string::npos || storedPath.find('/') != std::string::npos ||
         storedPath.front() == '\\' || NamesADrive(storedPath))
         refuse();

@@ -52,9 +52,7 @@ void CraftedLocker::WriteTo(const std::filesystem::path& path) const {
         WriteEncryptedString(stream, mac, aes, entry.RelativePath);
         WriteEncryptedByte(stream, mac, aes, entry.IsDir ? 1 : 0);
         WriteEncryptedInt32(stream, mac, aes, entry.Attr);
-        WriteEncryptedInt64(stream, mac, aes,
-                            entry.SizeOverride >= 0 ? entry.SizeOverride
-                                                    : static_cast<std::int64_t>(entry.Content.size()));
+        WriteEncryptedInt64(stream, mac, aes, entry.Size.value_or(static_cast<std::int64_t>(entry.Content.size())));
         std::string content = entry.Content;
         WriteEncrypted(stream, mac, aes, content.data(), static_cast<std::int32_t>(content.size()));
     }

@@ -16,11 +16,15 @@
 namespace vk::test {
 
 struct CraftedEntry {
+    CraftedEntry(std::string relativePath, bool isDir, std::int32_t attr, std::string content,
+                 std::optional<std::int64_t> size = std::nullopt)
+        : RelativePath(std::move(relativePath)), IsDir(isDir), Attr(attr), Content(std::move(content)), Size(size) {}
+
     std::string RelativePath;
-    bool IsDir = false;
-    std::int32_t Attr = 0x20;
-    std::string Content; // Size is its length unless SizeOverride is set
-    std::int64_t SizeOverride = -1;
+    bool IsDir;
+    std::int32_t Attr;
+    std::string Content;
+    std::optional<std::int64_t> Size; // default: the content's length
 };
 
 struct CraftedLocker {

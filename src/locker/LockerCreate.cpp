@@ -1,0 +1,251 @@
+#include "locker/LockerEntries.h"
+#include "locker/LockerFormat.h"
+#include "locker/LockerPaths.h"
+#include "locker/LockerProgress.h"
+#include "locker/LockerStreams.h"
+#include "locker/LockerText.h"
+#include "locker/TAesCtrTransform.h"
+#include "locker/THmacSha256.h"
+#include "locker/uLocker.h"
+#include "platform/Error.h"
+#include "platform/uPlatform.h"
+#include "translation/translation.h"
+
+namespace vk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TSource {
+    std::string Root;
+    std::string RootName;
+    bool RootIsFolder = false;
+};
+
+// Root is the source with one trailing separator removed; its name is the
+// last component. "/" and names that only point elsewhere (".", "..") have
+// no name a locker could give back.
+bool ResolveSource(const std::string& sourcePath, TSource& source) {
+    source.Root = sourcePath;
+    if (!source.Root.empty() && source.Root.back() == '/')
+        source.Root.pop_back();
+    source.RootIsFolder = platform::DirectoryExists(source.Root.empty() ? "/" : source.Root);
+    const std::size_t slash = source.Root.rfind('/');
+    source.RootName = slash == std::string::npos ? source.Root : source.Root.substr(slash + 1);
+    return !source.RootName.empty() && source.RootName != "." && source.RootName != "..";
+}
+
+TEntryList Enumerate(const std::string& sourcePath, const TSource& source) {
+    TEntryList list;
+    if (source.RootIsFolder) {
+        CollectEntries(source.Root, source.Root, list);
+        return list;
+    }
+    TEntryInfo entry;
+    entry.RelativePath = StoredRelativePath(fs::path(source.RootName));
+    entry.SourceFullPath = sourcePath;
+    entry.Attr = FileAttributesOrZero(sourcePath);
+    entry.Size = static_cast<std::int64_t>(fs::file_size(sourcePath));
+    list.push_back(entry);
+    return list;
+}
+
+// Creating the locker truncates whatever lies at its path; that must never
+// be the source or one of its files.
+void CheckLockerOutsideSource(const std::string& lockerPath, const std::string& sourcePath, const TEntryList& list) {
+    if (!platform::PathExists(lockerPath))
+        return;
+    std::error_code ec;
+    bool clash = fs::equivalent(lockerPath, sourcePath, ec);
+    for (const TEntryInfo& entry : list)
+        clash = clash || (!entry.IsDir && fs::equivalent(lockerPath, entry.SourceFullPath, ec));
+    if (clash)
+        throw Error(TranslateFormat("The locker file \"%s\" cannot be one of the items it locks.", lockerPath));
+}
+
+// Writes the payload: every byte is encrypted in place, added to the MAC and
+// written, in file order. Small fields are gathered before they are written,
+// so a tree of many small files costs few system calls; a large chunk goes
+// to the file directly from the caller's buffer.
+class TLockerWriter {
+public:
+    TLockerWriter(platform::FileStream& stream, const Bytes& macKey, const Bytes& encKey, const Bytes& nonce)
+        : FStream(stream), FMac(macKey), FAes(encKey, nonce) {
+        FMac.UpdateBytes(nonce);
+        FPending.reserve(PendingCapacity);
+    }
+    ~TLockerWriter() { SecureWipe(FPending); }
+    TLockerWriter(const TLockerWriter&) = delete;
+    TLockerWriter& operator=(const TLockerWriter&) = delete;
+
+    void Write(void* buffer, std::int32_t count) {
+        if (count <= 0)
+            return;
+        FAes.Transform(buffer, count);
+        FMac.Update(buffer, count);
+        const auto size = static_cast<std::size_t>(count);
+        FWritten += count;
+        if (FPending.size() + size > PendingCapacity)
+            Flush();
+        if (size >= PendingCapacity) {
+            FStream.Write(buffer, size);
+            return;
+        }
+        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+        FPending.insert(FPending.end(), bytes, bytes + size);
+    }
+    void WriteString(std::string text) {
+        WriteInt32(static_cast<std::int32_t>(text.size()));
+        Write(text.data(), static_cast<std::int32_t>(text.size()));
+    }
+    void WriteByte(std::uint8_t value) { Write(&value, 1); }
+    void WriteInt32(std::int32_t value) { WriteLittleEndian(static_cast<std::uint64_t>(value), 4); }
+    void WriteInt64(std::int64_t value) { WriteLittleEndian(static_cast<std::uint64_t>(value), 8); }
+
+    void Flush() {
+        if (!FPending.empty())
+            FStream.Write(FPending.data(), FPending.size());
+        FPending.clear();
+    }
+    std::int64_t Written() const { return FWritten; }
+    Bytes FinalMac() { return FMac.FinalBytes(); }
+
+private:
+    static constexpr std::size_t PendingCapacity = 65536;
+
+    void WriteLittleEndian(std::uint64_t value, int size) {
+        std::uint8_t raw[8];
+        for (int i = 0; i < size; ++i)
+            raw[i] = static_cast<std::uint8_t>(value >> (8 * i));
+        Write(raw, size);
+    }
+
+    platform::FileStream& FStream;
+    THmacSha256 FMac;
+    TAesCtrTransform FAes;
+    Bytes FPending;
+    std::int64_t FWritten = 0;
+};
+
+// Copies one file's content through the buffer. The stored size was taken
+// during enumeration; a file that has since grown or shrunk fails the
+// creation, since its entry could not be read back.
+void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, Bytes& buffer, std::int64_t done,
+                      std::int64_t total, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
+    platform::FileStream input(entry.SourceFullPath, platform::FileStream::Mode::Read);
+    std::int64_t position = 0;
+    while (position < entry.Size) {
+        CheckCancelled(cancel);
+        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(entry.Size - position, LockerIoBufferSize));
+        const std::size_t got = input.Read(buffer.data(), wanted);
+        if (got == 0)
+            break;
+        writer.Write(buffer.data(), static_cast<std::int32_t>(got));
+        position += static_cast<std::int64_t>(got);
+        progress.ReportThrottled(entry.SourceFullPath, done + position, total);
+    }
+    std::uint8_t extra = 0;
+    if (position != entry.Size || input.Read(&extra, 1) != 0)
+        throw Error(TranslateFormat("The file \"%s\" changed while it was being locked.", entry.SourceFullPath));
+    input.Close();
+}
+
+} // namespace
+
+TLockerResult CreateLocker(const std::string& sourcePath, const std::string& lockerPath, const std::string& password,
+                           const TLockerProgressProc& progressProc, const TLockerCancelFunc& cancel) {
+    TLockerResult result;
+    if (!platform::PathExists(sourcePath)) {
+        result.MessageText = TranslateText("Source path does not exist.");
+        return result;
+    }
+    if (password.empty()) {
+        result.MessageText = TranslateText("Locker password cannot be empty.");
+        return result;
+    }
+
+    Bytes buffer;
+    Bytes masterKey, encKey, macKey;
+    WipeOnExit wipe{&buffer, &masterKey, &encKey, &macKey};
+    bool lockerOpened = false;
+    try {
+        TSource source;
+        if (!ResolveSource(sourcePath, source)) {
+            result.MessageText = TranslateText("Invalid source path.");
+            return result;
+        }
+        buffer.resize(static_cast<std::size_t>(LockerIoBufferSize));
+        const TEntryList list = Enumerate(sourcePath, source);
+        const std::int64_t total = TotalPayloadSize(source.RootName, list);
+        CheckLockerOutsideSource(lockerPath, sourcePath, list);
+
+        // Drawn in this order: master key, password salt, recovery salt,
+        // nonce, recovery code.
+        TLockerHeader header;
+        masterKey = RandomBytes(LockerKeyLength);
+        header.PasswordSlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
+        header.RecoverySlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
+        header.Nonce = RandomBytes(LockerNonceLength);
+        const std::string recoveryCode = GenerateRecoveryCode();
+        header.PasswordSlot.WrappedKey =
+            WrapMasterKey(masterKey, password, header.PasswordSlot.Salt, header.PasswordSlot.Iterations);
+        header.RecoverySlot.WrappedKey =
+            WrapMasterKey(masterKey, recoveryCode, header.RecoverySlot.Salt, header.RecoverySlot.Iterations);
+        header.PayloadMac.assign(LockerMacLength, 0);
+        header.PayloadLength = 0;
+        encKey = DeriveSubKey(masterKey, "enc");
+        macKey = DeriveSubKey(masterKey, "mac");
+
+        platform::FileStream stream(lockerPath, platform::FileStream::Mode::Create);
+        lockerOpened = true;
+        WriteLockerHeader(stream, header);
+
+        TLockerWriter writer(stream, macKey, encKey, header.Nonce);
+        writer.WriteString(source.RootName);
+        writer.WriteByte(source.RootIsFolder ? 1 : 0);
+        writer.WriteInt32(static_cast<std::int32_t>(list.size()));
+        std::int64_t done = EncodedStringSize(source.RootName) + 5;
+
+        TProgressThrottle progress(progressProc);
+        progress.Reset();
+        progress.Report(sourcePath, done, total);
+        for (const TEntryInfo& entry : list) {
+            CheckCancelled(cancel);
+            writer.WriteString(entry.RelativePath);
+            writer.WriteByte(entry.IsDir ? 1 : 0);
+            writer.WriteInt32(entry.Attr);
+            writer.WriteInt64(entry.Size);
+            done += EntryHeaderSize(entry);
+            if (entry.IsDir) {
+                progress.ReportThrottled(entry.SourceFullPath, done, total);
+                continue;
+            }
+            WriteFileContent(writer, entry, buffer, done, total, progress, cancel);
+            done += entry.Size;
+            progress.Report(entry.SourceFullPath, done, total);
+        }
+
+        writer.Flush();
+        header.PayloadLength = writer.Written();
+        header.PayloadMac = writer.FinalMac();
+        stream.Seek(LockerMacOffset);
+        WriteBytes(stream, header.PayloadMac);
+        WriteInt64(stream, header.PayloadLength);
+        stream.Close();
+
+        result.Success = true;
+        result.MessageText = TranslateText("Locker created successfully.");
+        result.RecoveryCode = recoveryCode;
+    } catch (const std::exception& e) {
+        result = TLockerResult();
+        result.MessageText = e.what();
+    }
+    // A failed creation leaves no partial locker. Only a file this call
+    // created is removed; a failure to remove it is raised to the caller.
+    if (!result.Success && lockerOpened && platform::PathExists(lockerPath))
+        platform::DeleteFile(lockerPath);
+    return result;
+}
+
+} // namespace vk

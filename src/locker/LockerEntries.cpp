@@ -1,0 +1,107 @@
+#include "locker/LockerEntries.h"
+
+#include "locker/LockerPaths.h"
+#include "locker/LockerStreams.h"
+#include "locker/LockerText.h"
+#include "platform/Error.h"
+#include "platform/uPlatform.h"
+
+namespace vk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* HiddenListName = ".hidden";
+
+// True when inner is outer itself or lies below it (both canonical).
+bool IsWithin(const fs::path& inner, const fs::path& outer) {
+    auto i = inner.begin();
+    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
+        if (o->empty() && std::next(o) == outer.end())
+            break; // a trailing separator
+        if (i == inner.end() || *i != *o)
+            return false;
+    }
+    return true;
+}
+
+struct Walk {
+    fs::path CanonicalBase;
+    TEntryList& List;
+    // The canonical folders from the root down to the one being listed.
+    std::vector<fs::path> Ancestors;
+};
+
+void CheckFolderLink(const Walk& walk, const fs::path& link, const fs::path& target) {
+    bool loops = IsWithin(target, walk.CanonicalBase);
+    for (const fs::path& ancestor : walk.Ancestors)
+        loops = loops || IsWithin(ancestor, target);
+    if (loops)
+        throw Error(TranslateFormat("The folder link \"%s\" leads back into the folder being locked.", link.string()));
+}
+
+void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
+    // Every kind of entry, in the order the file system returns them.
+    for (const fs::directory_entry& item : fs::directory_iterator(dir)) {
+        const fs::path full = item.path();
+        const std::string name = full.filename().string();
+        // A folder's ".hidden" list is where the platform keeps the hidden
+        // attribute of its items; each entry stores that bit itself.
+        if (name == HiddenListName)
+            continue;
+        std::string stored = StoredRelativePath(fs::path(name));
+        stored = SanitizeRelativePath(storedDir.empty() ? stored : storedDir + "\\" + stored);
+
+        const std::uint32_t attributes = platform::GetFileAttributes(full);
+        if (attributes == platform::INVALID_FILE_ATTRIBUTES)
+            throw Error(TranslateFormat("Cannot read the attributes of \"%s\".", full.string()));
+        TEntryInfo entry;
+        entry.RelativePath = stored;
+        entry.SourceFullPath = full.string();
+        entry.Attr = static_cast<std::int32_t>(attributes);
+        entry.IsDir = (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(fs::file_size(full));
+        walk.List.push_back(entry);
+
+        if (entry.IsDir) {
+            fs::path canonical = walk.Ancestors.back() / name;
+            if (item.is_symlink()) {
+                canonical = fs::canonical(full);
+                CheckFolderLink(walk, full, canonical);
+            }
+            walk.Ancestors.push_back(canonical);
+            Collect(walk, full, stored);
+            walk.Ancestors.pop_back();
+        }
+    }
+}
+
+} // namespace
+
+void CollectEntries(const fs::path& baseDir, const fs::path& dir, TEntryList& list) {
+    Walk walk{fs::canonical(baseDir), list, {}};
+    walk.Ancestors.push_back(fs::canonical(dir));
+    std::string storedDir;
+    if (dir != baseDir)
+        storedDir = SanitizeRelativePath(StoredRelativePath(dir.lexically_relative(baseDir)));
+    Collect(walk, dir, storedDir);
+}
+
+std::int32_t FileAttributesOrZero(const fs::path& path) {
+    const std::uint32_t attributes = platform::GetFileAttributes(path);
+    return attributes == platform::INVALID_FILE_ATTRIBUTES ? 0 : static_cast<std::int32_t>(attributes);
+}
+
+std::int64_t EntryHeaderSize(const TEntryInfo& entry) {
+    return EncodedStringSize(entry.RelativePath) + 13;
+}
+
+std::int64_t TotalPayloadSize(const std::string& rootName, const TEntryList& list) {
+    std::int64_t total = EncodedStringSize(rootName) + 5;
+    for (const TEntryInfo& entry : list)
+        total += EntryHeaderSize(entry) + entry.Size;
+    return total;
+}
+
+} // namespace vk

@@ -1,0 +1,49 @@
+#include "locker/LockerFormat.h"
+#include "locker/LockerStreams.h"
+#include "locker/TAesCtrTransform.h"
+#include "locker/uLocker.h"
+#include "platform/uPlatform.h"
+#include "translation/translation.h"
+
+namespace vk {
+
+bool VerifyLocker(const std::string& lockerPath, const std::string& password, std::string& message) {
+    message.clear();
+    if (!platform::FileExists(lockerPath)) {
+        message = TranslateText("Locker file does not exist.");
+        return false;
+    }
+    Bytes masterKey, encKey;
+    WipeOnExit wipe{&masterKey, &encKey};
+    try {
+        platform::FileStream stream(lockerPath, platform::FileStream::Mode::Read);
+        // Only the password slot is tried; the recovery slot is not read.
+        const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Skip);
+        auto key = TryOpenSlot(stream, header, header.PasswordSlot, password);
+        if (!key) {
+            message = TranslateText("Locker verification failed (MAC mismatch).");
+            return false;
+        }
+        masterKey = std::move(*key);
+        encKey = DeriveSubKey(masterKey, "enc");
+        stream.Seek(LockerHeaderSize);
+        TAesCtrTransform aes(encKey, header.Nonce);
+        const std::string rootName = ReadDecryptedString(stream, aes);
+        ReadDecryptedByte(stream, aes); // root is a folder: not checked
+        const std::int32_t count = ReadDecryptedInt32(stream, aes);
+        if (rootName.empty()) {
+            message = TranslateText("Locker verification failed (empty root name).");
+            return false;
+        }
+        if (count < 0) {
+            message = TranslateText("Locker verification failed (invalid entry count).");
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+}
+
+} // namespace vk

@@ -1,0 +1,110 @@
+#include "locker/LockerBuilder.h"
+#include "locker/LockerTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace vk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CraftedEntry;
+using test::CraftedLocker;
+
+CraftedLocker FolderLocker(const std::string& rootName, std::vector<CraftedEntry> entries) {
+    CraftedLocker locker;
+    locker.RootName = rootName;
+    locker.Entries = std::move(entries);
+    return locker;
+}
+
+CraftedLocker FileLocker(const std::string& rootName, const std::string& relativePath) {
+    CraftedLocker locker;
+    locker.RootName = rootName;
+    locker.RootIsFolder = false;
+    locker.Entries = {{relativePath, false, 0x20, "payload"}};
+    return locker;
+}
+
+// Every path below the sandbox that is not inside the target folder.
+std::vector<std::string> Escapes(const fs::path& sandbox, const fs::path& target) {
+    std::vector<std::string> escapes;
+    for (const auto& item : fs::recursive_directory_iterator(sandbox)) {
+        const fs::path relative = item.path().lexically_relative(target);
+        if (relative.empty() || *relative.begin() == "..")
+            if (item.path() != target && item.path() != target.parent_path())
+                escapes.push_back(item.path().string());
+    }
+    return escapes;
+}
+
+TEST(HostileLockers, NothingIsWrittenOutsideTheTarget) {
+    struct Case {
+        const char* name;
+        CraftedLocker locker;
+        std::string message; // empty: extraction succeeds, inside the target
+    };
+    const std::vector<Case> cases = {
+        {"leading parent components are dropped", FolderLocker("root", {{"..\\..\\x", false, 0x20, "x"}}), ""},
+        {"slash-separated parents are dropped", FolderLocker("root", {{"../../x", false, 0x20, "x"}}), ""},
+        {"an absolute path lands below the root", FolderLocker("root", {{"/etc/x", false, 0x20, "x"}}), ""},
+        {"inner parent components", FolderLocker("root", {{"a\\..\\..\\x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"a\\..\\..\\x\"."},
+        {"trailing parent component", FolderLocker("root", {{"a\\..", true, 0x10, ""}}),
+         "Unsafe entry path in locker: \"a\\..\"."},
+        {"NUL inside a name", FolderLocker("root", {{std::string("a\0b", 3), false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"a?b\"."},
+        {"root name with backslashes", FolderLocker("a\\..\\..\\evil", {}),
+         "Unsafe root name in locker: \"a\\..\\..\\evil\"."},
+        {"root name with a slash", FolderLocker("../evil", {}), "Unsafe root name in locker: \"../evil\"."},
+        {"root name ..", FolderLocker("..", {{"x", false, 0x20, "x"}}), "Unsafe root name in locker: \"..\"."},
+        {"absolute root name", FolderLocker("/tmp", {}), "Unsafe root name in locker: \"/tmp\"."},
+        {"empty root name", FolderLocker("", {{"x", false, 0x20, "x"}}), "Unsafe root name in locker: \"\"."},
+        {"one-file locker naming a parent", FileLocker("../x", ""), "Unsafe root name in locker: \"../x\"."},
+        {"one-file locker with an absolute entry", FileLocker("ok.txt", "/etc/passwd"), ""},
+        {"negative entry count",
+         [] {
+             auto l = FolderLocker("root", {});
+             l.EntryCount = -1;
+             return l;
+         }(),
+         "Invalid locker entry count."},
+        {"negative entry size", FolderLocker("root", {{"x", false, 0x20, "", -1}}), "Invalid entry size in locker."},
+        {"entry size beyond the payload", FolderLocker("root", {{"x", false, 0x20, "abc", 1LL << 40}}),
+         "Stream read error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder temp;
+        const fs::path locker = temp / "hostile.vklocker";
+        c.locker.WriteTo(locker);
+        const fs::path sandbox = temp / "sandbox";
+        const fs::path target = sandbox / "deep" / "target";
+        const TLockerResult result = ExtractLocker(locker.string(), target.string(), c.locker.Password);
+        EXPECT_EQ(result.Success, c.message.empty()) << result.MessageText;
+        if (!c.message.empty()) {
+            EXPECT_EQ(result.MessageText, c.message);
+        }
+        EXPECT_EQ(Escapes(sandbox, target), std::vector<std::string>{});
+        for (const char* name : {"x", "evil", "etc", "passwd"})
+            EXPECT_FALSE(fs::exists(temp / name) || fs::exists(sandbox / name) || fs::exists(sandbox / "deep" / name))
+                << name;
+    }
+}
+
+TEST(HostileLockers, VerificationChecksRootNameBeforeEntryCount) {
+    test::TempFolder temp;
+    CraftedLocker locker = FolderLocker("", {});
+    locker.EntryCount = -3;
+    locker.WriteTo(temp / "a.vklocker");
+    std::string message;
+    EXPECT_FALSE(VerifyLocker((temp / "a.vklocker").string(), "pw", message));
+    EXPECT_EQ(message, "Locker verification failed (empty root name).");
+
+    locker.RootName = "named";
+    locker.WriteTo(temp / "b.vklocker");
+    EXPECT_FALSE(VerifyLocker((temp / "b.vklocker").string(), "pw", message));
+    EXPECT_EQ(message, "Locker verification failed (invalid entry count).");
+}
+
+} // namespace
+} // namespace vk
