@@ -4,10 +4,12 @@
 #include "translation/translation.h"
 #include "ui/LanguageChoice.h"
 #include "ui/Prompts.h"
+#include "ui/Resources.h"
 #include "ui/UnitMain.h"
 #include "ui/VisualStyle.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace vk {
 
@@ -35,12 +37,19 @@ void SetApplicationTitle() {
     QCoreApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
 }
 
+void IdentifyToDesktop() {
+    InitResources();
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvanveilkeep"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvanveilkeep.svg")));
+}
+
 std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts) {
     // 1, 2: the application object exists; on this desktop the main window
     // owns its task-bar entry by itself.
     ApplyStyleOrReport(application, prompts); // 3
     SetApplicationTitle();                    // 4
-    LoadLanguage();                           // 5
+    IdentifyToDesktop();
+    LoadLanguage(); // 5
     // 6: the update offer comes here. When the update dialog's outcome is to
     //    exit, return no window: no settings are read, no window is created.
     settings.StoredPaths.clear(); // 7

@@ -19,6 +19,10 @@ class TfrmMain;
 // language choice, message box captions).
 void SetApplicationTitle();
 
+// Names the installed desktop entry (orvanveilkeep.desktop) and the program's
+// icon, so the desktop shows them for the program's windows.
+void IdentifyToDesktop();
+
 // Every step before the message loop. Returns no window when the program is to
 // end without one; errors escape to the caller.
 std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts);
