@@ -13,6 +13,7 @@
 //   PathFileOps.cpp         hiding attributes and deleting items on disk
 //   MainRuns.cpp            the hide and restore runs
 //   MainRunState.cpp        the busy state, progress and Stop
+//   MainHideRestore.cpp     hiding one path into its locker and restoring it
 //   MainRemove.cpp          removing a path from the list
 //   MainImport.cpp          importing a lost locker
 //   MainPasswordChange.cpp  changing the application password
@@ -21,7 +22,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <exception>
+#include <string>
 
 class QAbstractButton;
 class QAction;
@@ -96,10 +99,36 @@ public:
     void FormActivate();
 
     // --- run state (fields cleared on creation; MainRunState.cpp) --------
+    // Used by every batch run (hide/restore runs, password change, removal,
+    // import). Names and signatures are stable.
     bool FBusy = false;          // a batch run is in progress
     bool FStopRequested = false; // Stop was pressed during the run
     int FCurrentItemIndex = 0;   // number of the path being processed
     int FTotalItems = 0;         // number of paths in the run
+
+    // Enters the busy state for a run over total paths: disables the
+    // commands, shows the progress bar, label and Stop, sets the busy cursor.
+    void BeginBusy(int total);
+    // Leaves the busy state; call it however the run ends (use a scope guard).
+    void EndBusy();
+    // Shows "current/total" in the status label (never translated).
+    void UpdateStatusLabel();
+    // Progress callback for the locker engine: moves the bar (1000 steps)
+    // and processes pending events so Stop can be pressed.
+    void LockerProgress(const std::string& path, std::int64_t done, std::int64_t total);
+    // Cancel callback for the locker engine: true once Stop was pressed.
+    bool IsStopRequested() const;
+
+    // --- hiding and restoring one path (MainHideRestore.cpp) -------------
+    // Encrypts the item at P into its locker, verifies the locker, puts it in
+    // place and deletes the item. False with Message on a reported failure;
+    // raises vk::Error for failures that are not reported in Message.
+    bool HidePathIntoLocker(const QString& P, QString& Message);
+    // Recreates the item at P from its locker and deletes the locker.
+    bool RestorePathFromLocker(const QString& P, QString& Message);
+    // Called when both P and its locker exist: asks the user. Skip is set
+    // when nothing more is to be done for P.
+    bool ResolveRestoreConflict(const QString& P, bool& Skip, QString& Message);
 
     // --- controls ---------------------------------------------------------
     // Menu bar.
