@@ -1,0 +1,220 @@
+// vk_bench: throughput of locker creation, verification and extraction beside
+// the one-core crypto limit measured in the same run, the time of one key
+// derivation and the peak memory of the process.
+//
+//   vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER]
+//
+// Defaults: a 1024 MiB file and a tree of 10000 files of 4 KiB, made in a fresh
+// folder under the system's temporary folder (or FOLDER) and removed at the end.
+
+#include "CryptoLimits.h"
+
+#include "locker/uLocker.h"
+#include "security/uSecurityUtils.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* Password = "benchmark password";
+
+struct Options {
+    std::int64_t FileMiB = 1024;
+    std::int64_t Files = 10000;
+    std::int64_t FileKiB = 4;
+    fs::path Parent = fs::temp_directory_path();
+};
+
+double Now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double PeakMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // Linux reports KiB
+}
+
+// A folder of its own for the data and the lockers, removed however the run ends.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const fs::path& parent) {
+        FPath = parent / ("vk-bench-" + vk::BytesToHex(vk::RandomBytes(6)));
+        fs::create_directories(FPath);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(FPath, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& Path() const { return FPath; }
+
+private:
+    fs::path FPath;
+};
+
+// Writes size bytes of random-looking data through one 4 MiB buffer.
+void WriteDataFile(const fs::path& path, std::int64_t size) {
+    static const vk::Bytes block = vk::RandomBytes(4 * 1024 * 1024);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (std::int64_t left = size; left > 0;) {
+        auto n = static_cast<std::streamsize>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
+        out.write(reinterpret_cast<const char*>(block.data()), n);
+        left -= n;
+    }
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+// count files of size bytes, a hundred to a folder.
+void WriteTree(const fs::path& root, std::int64_t count, std::int64_t size) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        fs::path folder = root / ("d" + std::to_string(i / 100));
+        if (i % 100 == 0)
+            fs::create_directories(folder);
+        WriteDataFile(folder / ("f" + std::to_string(i) + ".bin"), size);
+    }
+    fs::create_directories(root);
+}
+
+struct Row {
+    const char* Operation;
+    double Seconds;
+    int Derivations;   // PBKDF2 runs inside the operation
+    double LimitBytes; // the one-core limit this operation is held against
+};
+
+void PrintRow(const Row& row, std::int64_t bytes, double pbkdf2Seconds) {
+    double mb = static_cast<double>(bytes) / 1e6;
+    double cryptoSeconds = row.Seconds - row.Derivations * pbkdf2Seconds;
+    double rate = mb / row.Seconds;
+    double rateWithoutKdf = cryptoSeconds > 0 ? mb / cryptoSeconds : 0;
+    double limit = row.LimitBytes / 1e6;
+    std::printf("  %-8s %9.3f %10.1f %14.1f %11.1f %8.1f%% %8.1f%% %9.1f\n", row.Operation, row.Seconds, rate,
+                rateWithoutKdf, limit, 100.0 * rate / limit, 100.0 * rateWithoutKdf / limit, PeakMiB());
+}
+
+void Fail(const std::string& what, const std::string& message) {
+    throw std::runtime_error(what + " failed: " + message);
+}
+
+// Creates, verifies and extracts one source, printing a row for each.
+void RunDataSet(const char* title, const fs::path& source, std::int64_t contentBytes, const fs::path& work,
+                const vk::bench::CryptoLimits& limits) {
+    std::printf("\n%s (%lld content bytes)\n", title, static_cast<long long>(contentBytes));
+    std::printf("  %-8s %9s %10s %14s %11s %9s %9s %9s\n", "op", "seconds", "MB/s", "MB/s w/o KDF", "limit MB/s",
+                "of limit", "w/o KDF", "peak MiB");
+    const fs::path locker = work / (source.filename().string() + ".vklocker");
+    const fs::path output = work / "out";
+
+    double start = Now();
+    vk::TLockerResult created = vk::CreateLocker(source.string(), locker.string(), Password);
+    double createSeconds = Now() - start;
+    if (!created.Success)
+        Fail("create", created.MessageText);
+    PrintRow({"create", createSeconds, 2, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
+
+    std::string message;
+    start = Now();
+    bool verified = vk::VerifyLocker(locker.string(), Password, message);
+    double verifySeconds = Now() - start;
+    if (!verified)
+        Fail("verify", message);
+    PrintRow({"verify", verifySeconds, 1, limits.HmacBytesPerSecond}, contentBytes, limits.Pbkdf2Seconds);
+
+    start = Now();
+    vk::TLockerResult extracted = vk::ExtractLocker(locker.string(), output.string(), Password);
+    double extractSeconds = Now() - start;
+    if (!extracted.Success)
+        Fail("extract", extracted.MessageText);
+    PrintRow({"extract", extractSeconds, 1, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
+
+    fs::remove(locker);
+    fs::remove_all(output);
+}
+
+std::int64_t PositiveNumber(const char* text) {
+    char* end = nullptr;
+    long long value = std::strtoll(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value <= 0)
+        throw std::invalid_argument(std::string("not a positive number: ") + text);
+    return value;
+}
+
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::puts("Usage: vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER]");
+            std::exit(0);
+        }
+        if (i + 1 >= argc)
+            throw std::invalid_argument("missing value after " + arg);
+        const char* value = argv[++i];
+        if (arg == "--file-mib")
+            options.FileMiB = PositiveNumber(value);
+        else if (arg == "--files")
+            options.Files = PositiveNumber(value);
+        else if (arg == "--file-kib")
+            options.FileKiB = PositiveNumber(value);
+        else if (arg == "--in")
+            options.Parent = value;
+        else
+            throw std::invalid_argument("unknown option " + arg);
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        Options options = ParseOptions(argc, argv);
+
+        vk::bench::CryptoLimits limits = vk::bench::MeasureCryptoLimits();
+        std::printf("One-core crypto limits (OpenSSL, 4 MiB buffers)\n");
+        std::printf("  AES-256-CTR            %10.1f MB/s\n", limits.AesBytesPerSecond / 1e6);
+        std::printf("  HMAC-SHA256            %10.1f MB/s\n", limits.HmacBytesPerSecond / 1e6);
+        std::printf("  combined 1/(1/A+1/H)   %10.1f MB/s\n", limits.CombinedBytesPerSecond() / 1e6);
+        std::printf("  PBKDF2, 200000 iter.   %10.3f s\n", limits.Pbkdf2Seconds);
+        std::printf("Limits: create and extract = combined (extract: one MAC pass, one AES pass); verify = HMAC.\n"
+                    "\"w/o KDF\" leaves out the key derivations inside the operation (create 2, verify 1, "
+                    "extract 1).\n");
+
+        ScratchFolder scratch(options.Parent);
+        {
+            const std::int64_t bytes = options.FileMiB * 1024 * 1024;
+            const fs::path data = scratch.Path() / "big.bin";
+            WriteDataFile(data, bytes);
+            std::string title = "One file of " + std::to_string(options.FileMiB) + " MiB";
+            RunDataSet(title.c_str(), data, bytes, scratch.Path(), limits);
+            fs::remove(data);
+        }
+        {
+            const std::int64_t size = options.FileKiB * 1024;
+            const fs::path tree = scratch.Path() / "tree";
+            WriteTree(tree, options.Files, size);
+            std::string title =
+                "Tree of " + std::to_string(options.Files) + " files of " + std::to_string(options.FileKiB) + " KiB";
+            RunDataSet(title.c_str(), tree, options.Files * size, scratch.Path(), limits);
+        }
+        std::printf("\nPeak memory (ru_maxrss): %.1f MiB\n", PeakMiB());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vk_bench: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,254 @@
+#include "cli/Commands.h"
+
+#include "cli/Arguments.h"
+#include "cli/ListingFormat.h"
+#include "cli/ProgressLine.h"
+#include "locker/LockerListing.h"
+#include "locker/uLocker.h"
+#include "platform/Error.h"
+#include "platform/uPlatform.h"
+#include "security/uSecurityUtils.h"
+#include "translation/translation.h"
+
+#include <filesystem>
+
+namespace vk::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Wipes the secret when the command ends, however it ends.
+class SecretHolder {
+public:
+    explicit SecretHolder(std::string secret) : FSecret(std::move(secret)) {}
+    ~SecretHolder() { SecureWipe(FSecret); }
+    SecretHolder(const SecretHolder&) = delete;
+    SecretHolder& operator=(const SecretHolder&) = delete;
+    const std::string& Get() const { return FSecret; }
+
+private:
+    std::string FSecret;
+};
+
+class Command {
+public:
+    Command(const Arguments& args, const Console& console) : FArgs(args), FConsole(console) {}
+
+    int Fail(const std::string& message) const {
+        FConsole.Err << "vklocker: " << message << '\n';
+        return ExitFailure;
+    }
+
+    // The secret from the first source that has one, or the exit status.
+    std::optional<std::string> ReadSecret(SecretKind kind, int& exitCode) const {
+        SecretSources sources{FArgs.PasswordFile, FConsole.EnvironmentPassword, FConsole.AskTerminal};
+        SecretOutcome outcome = vk::cli::ReadSecret(sources, kind);
+        if (outcome.Ok)
+            return std::move(outcome.Secret);
+        FConsole.Err << "vklocker: " << outcome.Error << '\n';
+        exitCode = outcome.UsageError ? ExitUsage : ExitFailure;
+        return std::nullopt;
+    }
+
+    TLockerCancelFunc Cancel() const {
+        if (!FConsole.CancelRequested)
+            return {};
+        return FConsole.CancelRequested;
+    }
+
+private:
+    const Arguments& FArgs;
+    const Console& FConsole;
+};
+
+// True when path lies inside folder (both already full paths).
+bool IsInside(const fs::path& path, const fs::path& folder) {
+    auto [folderEnd, pathAt] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return folderEnd == folder.end() && pathAt != path.end();
+}
+
+int RunCreate(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path source = platform::FullPath(args.First);
+    const fs::path locker =
+        platform::FullPath(args.Second ? fs::path(*args.Second) : fs::path(source.string() + LockerExtension));
+    const fs::path temporary = locker.string() + ".tmp";
+
+    if (!platform::PathExists(source))
+        return command.Fail(TranslateText("Source path does not exist."));
+    if (platform::PathExists(locker))
+        return command.Fail("The locker \"" + locker.string() + "\" already exists; it is not overwritten.");
+    if (platform::PathExists(temporary))
+        return command.Fail("The file \"" + temporary.string() + "\" is in the way; remove it first.");
+    if (platform::DirectoryExists(source) && source.has_filename() && IsInside(locker, source))
+        return command.Fail("The locker cannot be placed inside the folder it locks.");
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret = command.ReadSecret(SecretKind::NewPassword, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder password(std::move(*secret));
+
+    // The locker is written under a temporary name and renamed only when it is
+    // complete and on the disk, so the final name never holds a partial locker.
+    ProgressLine progress(console.ProgressOut, console.ShowProgress);
+    TLockerResult result = CreateLocker(
+        args.First, temporary.string(), password.Get(),
+        [&progress](const std::string&, std::int64_t done, std::int64_t total) { progress.Update(done, total); },
+        command.Cancel());
+    progress.Clear();
+    SecretHolder recoveryCode(std::move(result.RecoveryCode));
+    if (!result.Success)
+        return command.Fail(result.MessageText);
+
+    try {
+        platform::FileStream written(temporary, platform::FileStream::Mode::Read);
+        written.Sync();
+        written.Close();
+        platform::RenameFile(temporary, locker);
+        platform::FlushFolder(locker.parent_path());
+    } catch (const Error& e) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return command.Fail(e.what());
+    }
+
+    console.Out << result.MessageText << '\n'
+                << "Locker: " << locker.string() << '\n'
+                << "Recovery code: " << recoveryCode.Get() << '\n'
+                << "Keep this recovery code somewhere safe: it opens the locker if the password is lost, "
+                   "and it is shown only this once.\n";
+    return ExitSuccess;
+}
+
+int RunExtract(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path locker = platform::FullPath(args.First);
+    const fs::path folder = args.Second ? platform::FullPath(*args.Second) : locker.parent_path();
+    if (!platform::FileExists(locker))
+        return command.Fail(TranslateText("Locker file does not exist."));
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret = command.ReadSecret(SecretKind::PasswordOrRecoveryCode, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder holder(std::move(*secret));
+
+    // The engine reports progress only once the whole locker has been
+    // authenticated, just before it writes the first item.
+    bool writingBegan = false;
+    ProgressLine progress(console.ProgressOut, console.ShowProgress);
+    TLockerResult result;
+    try {
+        result = ExtractLocker(
+            locker.string(), folder.string(), holder.Get(),
+            [&](const std::string&, std::int64_t done, std::int64_t total) {
+                writingBegan = true;
+                progress.Update(done, total);
+            },
+            command.Cancel());
+    } catch (const Error& e) {
+        progress.Clear();
+        return command.Fail(e.what());
+    }
+    progress.Clear();
+    SecretHolder usedRecoveryCode(std::move(result.RecoveryCode));
+    if (!result.Success) {
+        command.Fail(result.MessageText);
+        if (writingBegan)
+            console.Err << "vklocker: items written before the failure were left in \"" << folder.string() << "\".\n";
+        return ExitFailure;
+    }
+    console.Out << result.MessageText << '\n' << "Extracted into: " << folder.string() << '\n';
+    if (!usedRecoveryCode.Get().empty())
+        console.Out << "The locker was opened with its recovery code.\n";
+    return ExitSuccess;
+}
+
+int RunVerify(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path locker = platform::FullPath(args.First);
+    if (!platform::FileExists(locker))
+        return command.Fail(TranslateText("Locker file does not exist."));
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret = command.ReadSecret(SecretKind::Password, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder password(std::move(*secret));
+
+    std::string message;
+    if (!VerifyLocker(locker.string(), password.Get(), message))
+        return command.Fail(message);
+    console.Out << "Locker verified: the password opens it and its contents are intact.\n";
+    return ExitSuccess;
+}
+
+int RunList(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path locker = platform::FullPath(args.First);
+    if (!platform::FileExists(locker))
+        return command.Fail(TranslateText("Locker file does not exist."));
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret = command.ReadSecret(SecretKind::PasswordOrRecoveryCode, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder holder(std::move(*secret));
+
+    TLockerListing listing;
+    try {
+        listing = ListLocker(locker.string(), holder.Get());
+    } catch (const Error& e) {
+        return command.Fail(e.what());
+    }
+    console.Out << FormatListing(listing);
+    return ExitSuccess;
+}
+
+int UsageError(const std::string& reason, CommandKind command, const Console& console) {
+    console.Err << "vklocker: " << reason << '\n';
+    if (command == CommandKind::None) {
+        console.Err << "Run \"vklocker --help\" for usage.\n";
+    } else {
+        const std::string usage = UsageText(command); // its first line is the synopsis
+        console.Err << usage.substr(0, usage.find('\n') + 1);
+    }
+    return ExitUsage;
+}
+
+} // namespace
+
+int RunVklocker(const std::vector<std::string>& args, const Console& console) {
+    ParsedArguments parsed = ParseArguments(args);
+    if (!parsed.Ok)
+        return UsageError(parsed.Error, parsed.Args.Command, console);
+    const Arguments& arguments = parsed.Args;
+    if (arguments.Help) {
+        console.Out << UsageText(arguments.Command);
+        return ExitSuccess;
+    }
+    try {
+        switch (arguments.Command) {
+        case CommandKind::Create:
+            return RunCreate(arguments, console);
+        case CommandKind::Extract:
+            return RunExtract(arguments, console);
+        case CommandKind::Verify:
+            return RunVerify(arguments, console);
+        case CommandKind::List:
+            return RunList(arguments, console);
+        case CommandKind::None:
+            break;
+        }
+    } catch (const std::exception& e) {
+        // A failure the engine raises instead of reporting (a partial locker
+        // that cannot be deleted, a path the system refuses).
+        console.Err << "vklocker: " << e.what() << '\n';
+        return ExitFailure;
+    }
+    return UsageError("no command given", CommandKind::None, console);
+}
+
+} // namespace vk::cli
