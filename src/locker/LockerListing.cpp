@@ -45,6 +45,8 @@ public:
     std::int64_t ReadInt64() { return Checked(ReadDecryptedInt64(FStream, *FAes)); }
 
     void Skip(std::int64_t count) {
+        if (count == 0)
+            return;
         if (count > FPayloadEnd - FStream.Position())
             throw Error("Stream read error");
         const std::int64_t position = FStream.Position() + count;
