@@ -18,6 +18,8 @@ namespace vk::cli {
 enum ExitCode : int { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
 
 struct Console {
+    Console(std::ostream& out, std::ostream& err) : Out(out), Err(err) {}
+
     std::ostream& Out;
     std::ostream& Err;
     std::optional<std::string> EnvironmentPassword; // VKLOCKER_PASSWORD when set

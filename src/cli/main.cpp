@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     if (const char* value = std::getenv(vk::cli::PasswordVariable))
         environmentPassword = value;
 
-    vk::cli::Console console{std::cout, std::cerr};
+    vk::cli::Console console(std::cout, std::cerr);
     console.EnvironmentPassword = std::move(environmentPassword);
     console.AskTerminal = vk::cli::AskOnTerminal;
     console.ProgressOut = stderr;

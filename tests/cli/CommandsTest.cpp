@@ -15,6 +15,9 @@ namespace fs = std::filesystem;
 // Runs vklocker as a shell would, with the secret sources and Ctrl-C under the
 // test's control, and keeps what it printed.
 struct Shell {
+    explicit Shell(std::optional<std::string> environment = std::nullopt, std::vector<std::string> answers = {})
+        : Environment(std::move(environment)), TerminalAnswers(std::move(answers)) {}
+
     std::optional<std::string> Environment;
     std::vector<std::string> TerminalAnswers;
     bool CtrlC = false;
@@ -24,7 +27,7 @@ struct Shell {
 
     int Run(const std::vector<std::string>& args) {
         std::ostringstream out, err;
-        Console console{out, err};
+        Console console(out, err);
         console.EnvironmentPassword = Environment;
         console.AskTerminal = [this](const std::string& prompt) -> std::optional<std::string> {
             Prompts.push_back(prompt);
@@ -72,7 +75,7 @@ protected:
 
 TEST_F(CommandsTest, CreateListVerifyAndExtractWithPasswordAndRecoveryCode) {
     const auto source = Snapshot(FTemp / "Docs");
-    Shell shell{"correct horse"};
+    Shell shell("correct horse");
 
     ASSERT_EQ(shell.Run({"create", P("Docs")}), ExitSuccess) << shell.Err;
     EXPECT_TRUE(fs::is_regular_file(FTemp / "Docs.vklocker")); // default: the source's full path + extension
@@ -86,7 +89,7 @@ TEST_F(CommandsTest, CreateListVerifyAndExtractWithPasswordAndRecoveryCode) {
     EXPECT_NE(shell.Out.find("Root: Docs\nKind: folder\nEntries: 5\n"), std::string::npos) << shell.Out;
     EXPECT_NE(shell.Out.find("70000  Sub/b.txt\n"), std::string::npos) << shell.Out;
     EXPECT_NE(shell.Out.find("folder ---D-"), std::string::npos) << shell.Out;
-    EXPECT_EQ(Snapshot(FTemp).count("Docs.vklocker.out"), 0u); // nothing written by list
+    EXPECT_EQ(Snapshot(FTemp.path()).count("Docs.vklocker.out"), 0u); // nothing written by list
 
     ASSERT_EQ(shell.Run({"verify", P("Docs.vklocker")}), ExitSuccess) << shell.Err;
 
@@ -109,10 +112,10 @@ TEST_F(CommandsTest, CreateListVerifyAndExtractWithPasswordAndRecoveryCode) {
 }
 
 TEST_F(CommandsTest, WrongSecretFailsWithTheMessageAndWritesNothing) {
-    Shell shell{"right"};
+    Shell shell("right");
     ASSERT_EQ(shell.Run({"create", P("Docs"), P("d.vklocker")}), ExitSuccess) << shell.Err;
 
-    Shell wrong{"wrong"};
+    Shell wrong("wrong");
     EXPECT_EQ(wrong.Run({"extract", P("d.vklocker"), P("out")}), ExitFailure);
     EXPECT_EQ(wrong.Err, "vklocker: Invalid password or recovery code.\n");
     EXPECT_TRUE(wrong.Out.empty());
@@ -127,7 +130,8 @@ TEST_F(CommandsTest, WrongSecretFailsWithTheMessageAndWritesNothing) {
 }
 
 TEST_F(CommandsTest, ExtractDefaultsToTheLockersOwnFolder) {
-    Shell shell{"pw"};
+    fs::create_directories(FTemp / "moved");
+    Shell shell("pw");
     ASSERT_EQ(shell.Run({"create", P("Docs/a.txt"), P("moved/a.vklocker")}), ExitSuccess) << shell.Err;
     ASSERT_EQ(shell.Run({"extract", P("moved/a.vklocker")}), ExitSuccess) << shell.Err;
     EXPECT_EQ(test::ReadFile(FTemp / "moved" / "a.txt"), "alpha");
@@ -172,7 +176,7 @@ TEST_F(CommandsTest, CreateRefusesBeforeAskingForTheSecret) {
 }
 
 TEST_F(CommandsTest, CtrlCDuringCreateLeavesNoLocker) {
-    Shell shell{"pw"};
+    Shell shell("pw");
     shell.CtrlC = true;
     EXPECT_EQ(shell.Run({"create", P("Docs")}), ExitFailure);
     EXPECT_EQ(shell.Err, "vklocker: Operation cancelled by user.\n");
