@@ -100,10 +100,15 @@ void PrintRow(const Row& row, std::int64_t bytes, double pbkdf2Seconds) {
     double mb = static_cast<double>(bytes) / 1e6;
     double cryptoSeconds = row.Seconds - row.Derivations * pbkdf2Seconds;
     double rate = mb / row.Seconds;
-    double rateWithoutKdf = cryptoSeconds > 0 ? mb / cryptoSeconds : 0;
+    double rateWithoutKdf = mb / cryptoSeconds;
     double limit = row.LimitBytes / 1e6;
-    std::printf("  %-8s %9.3f %10.1f %14.1f %11.1f %8.1f%% %8.1f%% %9.1f\n", row.Operation, row.Seconds, rate,
-                rateWithoutKdf, limit, 100.0 * rate / limit, 100.0 * rateWithoutKdf / limit, PeakMiB());
+    // With little data the derivations are all there is; the figure without them means nothing then.
+    if (cryptoSeconds > 0.01 * row.Seconds)
+        std::printf("  %-8s %9.3f %10.1f %14.1f %11.1f %8.1f%% %8.1f%% %9.1f\n", row.Operation, row.Seconds, rate,
+                    rateWithoutKdf, limit, 100.0 * rate / limit, 100.0 * rateWithoutKdf / limit, PeakMiB());
+    else
+        std::printf("  %-8s %9.3f %10.1f %14s %11.1f %8.1f%% %9s %9.1f\n", row.Operation, row.Seconds, rate, "-", limit,
+                    100.0 * rate / limit, "-", PeakMiB());
 }
 
 void Fail(const std::string& what, const std::string& message) {
