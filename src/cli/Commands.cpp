@@ -41,11 +41,15 @@ public:
     }
 
     // The secret from the first source that has one, or the exit status.
-    std::optional<std::string> ReadSecret(SecretKind kind, int& exitCode) const {
+    // Ctrl-C then does what suits the operation that follows.
+    std::optional<std::string> ReadSecret(SecretKind kind, InterruptMode afterwards, int& exitCode) const {
         SecretSources sources{FArgs.PasswordFile, FConsole.EnvironmentPassword, FConsole.AskTerminal};
         SecretOutcome outcome = vk::cli::ReadSecret(sources, kind);
-        if (outcome.Ok)
+        if (outcome.Ok) {
+            if (FConsole.SetInterruptMode)
+                FConsole.SetInterruptMode(afterwards);
             return std::move(outcome.Secret);
+        }
         FConsole.Err << "vklocker: " << outcome.Error << '\n';
         exitCode = outcome.UsageError ? ExitUsage : ExitFailure;
         return std::nullopt;
@@ -85,7 +89,7 @@ int RunCreate(const Arguments& args, const Console& console) {
         return command.Fail("The locker cannot be placed inside the folder it locks.");
 
     int exitCode = ExitFailure;
-    std::optional<std::string> secret = command.ReadSecret(SecretKind::NewPassword, exitCode);
+    std::optional<std::string> secret = command.ReadSecret(SecretKind::NewPassword, InterruptMode::Cancel, exitCode);
     if (!secret)
         return exitCode;
     SecretHolder password(std::move(*secret));
@@ -130,7 +134,8 @@ int RunExtract(const Arguments& args, const Console& console) {
         return command.Fail(TranslateText("Locker file does not exist."));
 
     int exitCode = ExitFailure;
-    std::optional<std::string> secret = command.ReadSecret(SecretKind::PasswordOrRecoveryCode, exitCode);
+    std::optional<std::string> secret =
+        command.ReadSecret(SecretKind::PasswordOrRecoveryCode, InterruptMode::CancelThenStop, exitCode);
     if (!secret)
         return exitCode;
     SecretHolder holder(std::move(*secret));
@@ -173,7 +178,7 @@ int RunVerify(const Arguments& args, const Console& console) {
         return command.Fail(TranslateText("Locker file does not exist."));
 
     int exitCode = ExitFailure;
-    std::optional<std::string> secret = command.ReadSecret(SecretKind::Password, exitCode);
+    std::optional<std::string> secret = command.ReadSecret(SecretKind::Password, InterruptMode::Stop, exitCode);
     if (!secret)
         return exitCode;
     SecretHolder password(std::move(*secret));
@@ -192,7 +197,8 @@ int RunList(const Arguments& args, const Console& console) {
         return command.Fail(TranslateText("Locker file does not exist."));
 
     int exitCode = ExitFailure;
-    std::optional<std::string> secret = command.ReadSecret(SecretKind::PasswordOrRecoveryCode, exitCode);
+    std::optional<std::string> secret =
+        command.ReadSecret(SecretKind::PasswordOrRecoveryCode, InterruptMode::Stop, exitCode);
     if (!secret)
         return exitCode;
     SecretHolder holder(std::move(*secret));

@@ -4,6 +4,7 @@
 // outside world (streams, terminal, environment, Ctrl-C) comes in through
 // Console, so that tests can run the commands as a shell would.
 
+#include "cli/Interrupt.h"
 #include "cli/SecretInput.h"
 
 #include <cstdio>
@@ -22,11 +23,12 @@ struct Console {
 
     std::ostream& Out;
     std::ostream& Err;
-    std::optional<std::string> EnvironmentPassword; // VKLOCKER_PASSWORD when set
-    TerminalAsker AskTerminal;                      // absent: there is no terminal
-    std::FILE* ProgressOut = nullptr;               // where the progress line goes
-    bool ShowProgress = false;                      // only when standard error is a terminal
-    std::function<bool()> CancelRequested;          // Ctrl-C
+    std::optional<std::string> EnvironmentPassword;      // VKLOCKER_PASSWORD when set
+    TerminalAsker AskTerminal;                           // absent: there is no terminal
+    std::FILE* ProgressOut = nullptr;                    // where the progress line goes
+    bool ShowProgress = false;                           // only when standard error is a terminal
+    std::function<bool()> CancelRequested;               // Ctrl-C
+    std::function<void(InterruptMode)> SetInterruptMode; // what Ctrl-C does once the secret is read
 };
 
 // Runs vklocker with the arguments that follow the program name and returns

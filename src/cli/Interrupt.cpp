@@ -8,10 +8,18 @@ namespace vk::cli {
 namespace {
 
 std::atomic<bool> Requested{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+std::atomic<InterruptMode> Mode{InterruptMode::Cancel};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<InterruptMode>::is_always_lock_free,
+              "the signal handler needs lock-free atomics");
 
-void OnInterrupt(int) {
-    Requested.store(true);
+void OnInterrupt(int signal) {
+    const bool repeated = Requested.exchange(true);
+    const InterruptMode mode = Mode.load();
+    if (mode == InterruptMode::Stop || (mode == InterruptMode::CancelThenStop && repeated)) {
+        // End as the signal's default action would; both calls are async-signal-safe.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
 }
 
 } // namespace
@@ -25,12 +33,15 @@ void InstallInterruptHandler() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool InterruptRequested() {
-    return Requested.load();
+void SetInterruptMode(InterruptMode mode) {
+    Mode.store(mode);
+    // A Ctrl-C that came while the mode was still Cancel counts too.
+    if (mode == InterruptMode::Stop && Requested.load())
+        std::raise(SIGINT);
 }
 
-void SetInterruptRequested(bool requested) {
-    Requested.store(requested);
+bool InterruptRequested() {
+    return Requested.load();
 }
 
 } // namespace vk::cli

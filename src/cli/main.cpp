@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     console.ProgressOut = stderr;
     console.ShowProgress = isatty(STDERR_FILENO) == 1;
     console.CancelRequested = vk::cli::InterruptRequested;
+    console.SetInterruptMode = vk::cli::SetInterruptMode;
 
     std::vector<std::string> args(argv + 1, argv + argc);
     int status = vk::cli::RunVklocker(args, console);

@@ -23,6 +23,7 @@ struct Shell {
     bool CtrlC = false;
 
     std::vector<std::string> Prompts;
+    std::vector<InterruptMode> Modes;
     std::string Out, Err;
 
     int Run(const std::vector<std::string>& args) {
@@ -36,6 +37,7 @@ struct Shell {
             return TerminalAnswers[Prompts.size() - 1];
         };
         console.CancelRequested = [this] { return CtrlC; };
+        console.SetInterruptMode = [this](InterruptMode mode) { Modes.push_back(mode); };
         int status = RunVklocker(args, console);
         Out = out.str();
         Err = err.str();
@@ -97,7 +99,7 @@ TEST_F(CommandsTest, CreateListVerifyAndExtractWithPasswordAndRecoveryCode) {
     EXPECT_EQ(Snapshot(FTemp / "out" / "Docs"), source);
     EXPECT_EQ(shell.Out.find("recovery code"), std::string::npos);
 
-    // The recovery code from a password file opens the locker for extract and list...
+    // The recovery code from a password file opens the locker for extract and list.
     test::WriteFile(FTemp / "code.txt", code + "\n");
     Shell byCode;
     ASSERT_EQ(byCode.Run({"extract", "--password-file", P("code.txt"), P("Docs.vklocker"), P("out2")}), ExitSuccess)
@@ -106,7 +108,12 @@ TEST_F(CommandsTest, CreateListVerifyAndExtractWithPasswordAndRecoveryCode) {
     EXPECT_NE(byCode.Out.find("opened with its recovery code"), std::string::npos);
     ASSERT_EQ(byCode.Run({"list", "--password-file", P("code.txt"), P("Docs.vklocker")}), ExitSuccess) << byCode.Err;
 
-    // ...but verify checks the password alone.
+    // Ctrl-C cancels cleanly where there is something to clean up, and ends
+    // read-only commands at once.
+    using M = InterruptMode;
+    EXPECT_EQ(shell.Modes, (std::vector<M>{M::Cancel, M::Stop, M::Stop, M::CancelThenStop}));
+
+    // Verify checks the password alone.
     EXPECT_EQ(byCode.Run({"verify", "--password-file", P("code.txt"), P("Docs.vklocker")}), ExitFailure);
     EXPECT_EQ(byCode.Err, "vklocker: Locker verification failed (MAC mismatch).\n");
 }
