@@ -10,6 +10,7 @@
 #include "security/uSecurityUtils.h"
 #include "translation/translation.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace vk::cli {
@@ -55,11 +56,7 @@ public:
         return std::nullopt;
     }
 
-    TLockerCancelFunc Cancel() const {
-        if (!FConsole.CancelRequested)
-            return {};
-        return FConsole.CancelRequested;
-    }
+    TLockerCancelFunc Cancel() const { return FConsole.CancelRequested; }
 
 private:
     const Arguments& FArgs;
@@ -123,6 +120,10 @@ int RunCreate(const Arguments& args, const Console& console) {
                 << "Recovery code: " << recoveryCode.Get() << '\n'
                 << "Keep this recovery code somewhere safe: it opens the locker if the password is lost, "
                    "and it is shown only this once.\n";
+    console.Out.flush();
+    if (!console.Out)
+        return command.Fail("The recovery code could not be written to standard output. The locker \"" +
+                            locker.string() + "\" was created and opens with its password.");
     return ExitSuccess;
 }
 

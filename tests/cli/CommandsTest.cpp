@@ -151,7 +151,7 @@ TEST_F(CommandsTest, TerminalPasswordIsAskedTwiceForCreateAndMustMatch) {
     EXPECT_FALSE(fs::exists(FTemp / "Docs.vklocker"));
 
     Shell matching{std::nullopt, {"same", "same", "same"}};
-    ASSERT_EQ(matching.Run({"create", P("Docs")}), ExitSuccess) << matching.Err;
+    ASSERT_EQ(matching.Run({"create", P("Docs") + "/"}), ExitSuccess) << matching.Err; // same name as without "/"
     matching.Prompts.clear();
     matching.TerminalAnswers = {"same"};
     EXPECT_EQ(matching.Run({"verify", P("Docs.vklocker")}), ExitSuccess) << matching.Err;
