@@ -28,6 +28,12 @@ QMessageBox::Icon ToMessageBoxIcon(Prompts::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A CR LF line break shows as one break.
+QString ShownLines(const QString& text) {
+    QString lines = text;
+    return lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 // Message boxes carry the application title as their caption.
 QString BoxCaption() {
     return QCoreApplication::applicationName();
@@ -47,22 +53,25 @@ QWidget* QtPrompts::ParentWindow() const {
     return FParent ? FParent.data() : QApplication::activeWindow();
 }
 
+int QtPrompts::ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) const {
+    QMessageBox box(icon, BoxCaption(), ShownLines(text), buttons, ParentWindow());
+    // Paths and platform messages are shown as they are, never as rich text.
+    box.setTextFormat(Qt::PlainText);
+    if (buttons.testFlag(QMessageBox::Cancel))
+        box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec();
+}
+
 void QtPrompts::Message(const QString& text, Icon icon) {
-    QMessageBox box(ToMessageBoxIcon(icon), BoxCaption(), text, QMessageBox::Ok, ParentWindow());
-    box.exec();
+    ShowBox(ToMessageBoxIcon(icon), text, QMessageBox::Ok);
 }
 
 bool QtPrompts::ConfirmOkCancel(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, BoxCaption(), text, QMessageBox::Ok | QMessageBox::Cancel, ParentWindow());
-    box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok;
+    return ShowBox(QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 Prompts::Answer QtPrompts::AskYesNoCancel(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, BoxCaption(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                    ParentWindow());
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (ShowBox(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:

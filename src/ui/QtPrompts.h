@@ -5,6 +5,7 @@
 
 #include "ui/Prompts.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -34,6 +35,8 @@ public:
 
 private:
     QWidget* ParentWindow() const;
+    // Shows a message box with the application title as caption; the button pressed.
+    int ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) const;
 
     QPointer<QWidget> FParent;
     // The set-password and import dialogs are made on first use and kept for
