@@ -218,6 +218,7 @@ void TfrmMain::BuildBottomBar() {
 
     chkStrongHide = new QCheckBox(this);
     chkStrongHide->setObjectName(QStringLiteral("chkStrongHide"));
+    chkStrongHide->setText(QStringLiteral("Use system attribute (strong hide)"));
     chkStrongHide->setVisible(false);
 
     auto* client = new QWidget(this);

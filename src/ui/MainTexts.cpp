@@ -5,7 +5,6 @@
 #include "ui/UnitMain.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -61,7 +60,6 @@ void TfrmMain::ApplyTranslation() {
     btnChangePassword->setText(TranslatedText("Change Password...").replace(u'&', QStringLiteral("&&")));
     btnStop->setText(TranslatedText("Stop").replace(u'&', QStringLiteral("&&")));
     lblStatus->setText(TranslatedText("Ready"));
-    chkStrongHide->setText(TranslatedText("Use system attribute (strong hide)"));
 }
 
 } // namespace vk
