@@ -54,8 +54,13 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
     //    exit, return no window: no settings are read, no window is created.
     settings.StoredPaths.clear(); // 7
     settings.LoadSettings();      // 8: only GeneralPassword decides what follows
-    // 9: with a password set, the password prompt (one attempt) comes here;
-    //    refused or cancelled, return no window and save nothing.
+    // 9: with a password set, one attempt at the password prompt; cancelled
+    //    or wrong (the prompt has said so), the program ends and saves nothing.
+    if (!settings.GeneralPassword.empty() &&
+        !prompts.AskApplicationPassword(QString::fromStdString(settings.GeneralPassword))) {
+        settings.StoredPaths.clear();
+        return nullptr;
+    }
     auto mainWindow = std::make_unique<TfrmMain>(settings, prompts); // 10
     // 11: the set-password and import dialogs belong to the prompts, which
     //     make each once and keep it for the run; the update dialog comes here.

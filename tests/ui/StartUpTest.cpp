@@ -45,6 +45,7 @@ TEST(StartUpTest, StartsWithTheStoredPathsAndClosingWritesNothing) {
     const std::string before = ReadFile(settings.SettingsFilePath());
 
     ScriptedPrompts prompts;
+    prompts.ApplicationPasswordAnswers = {true};
     QStringList rowsSeen;
     QTimer::singleShot(0, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -55,6 +56,7 @@ TEST(StartUpTest, StartsWithTheStoredPathsAndClosingWritesNothing) {
     });
     EXPECT_EQ(RunProgram(application, settings, prompts), 0);
 
+    EXPECT_EQ(prompts.TextsOf(ScriptedPrompts::Kind::AskApplicationPassword), QStringList{QStringLiteral("pw")});
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Orvan Veilkeep"));
     EXPECT_EQ(rowsSeen, QStringList{QString::fromStdString((temp / "kept.txt").string())});
     EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Path does not exist:\n") +
