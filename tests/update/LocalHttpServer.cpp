@@ -71,7 +71,9 @@ void LocalHttpServer::Answer(QTcpSocket* socket, const QByteArray& request) {
     if (!response.Location.isEmpty())
         head += "Location: " + response.Location + "\r\n";
     if (response.BodyFraming == HttpResponse::Framing::ContentLength)
-        head += "Content-Length: " + QByteArray::number(response.Body.size()) + "\r\n";
+        head += "Content-Length: " +
+                QByteArray::number(response.DeclaredLength >= 0 ? response.DeclaredLength : response.Body.size()) +
+                "\r\n";
     if (response.BodyFraming == HttpResponse::Framing::Chunked)
         head += "Transfer-Encoding: chunked\r\n";
     socket->write(head + "\r\n");

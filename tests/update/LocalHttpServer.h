@@ -24,8 +24,9 @@ struct HttpResponse {
     QByteArray Body;
     QByteArray Location; // sent with a redirect status
     Framing BodyFraming = Framing::ContentLength;
-    int Pieces = 1;       // the body is sent in this many pieces
-    int PieceDelayMs = 0; // pause before every piece after the first
+    qint64 DeclaredLength = -1; // the Content-Length sent when not the body's size
+    int Pieces = 1;             // the body is sent in this many pieces
+    int PieceDelayMs = 0;       // pause before every piece after the first
     bool StallAfterFirstPiece = false;
     bool Silent = false; // accept the request and send nothing at all
 };

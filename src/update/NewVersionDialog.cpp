@@ -1,0 +1,170 @@
+#include "update/NewVersionDialog.h"
+
+#include "settings/uSettings.h"
+#include "translation/translation.h"
+#include "ui/Prompts.h"
+#include "update/InstallerDownload.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSvgRenderer>
+
+namespace vk {
+
+namespace {
+
+QString Tr(const char* english) {
+    return QString::fromStdString(TranslateText(english));
+}
+
+QPixmap UpdateIcon(QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/icons/update-icon.svg"));
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return pixmap;
+}
+
+} // namespace
+
+ShellOpen DesktopShellOpen() {
+    return [](const QUrl& url) { QDesktopServices::openUrl(url); };
+}
+
+TfrmNewVersion::TfrmNewVersion(const UpdateOffer& offer, Prompts& prompts, UpdateSite site, ShellOpen shellOpen,
+                               QWidget* parent)
+    : QDialog(parent), FPrompts(prompts), FSite(std::move(site)), FShellOpen(std::move(shellOpen)),
+      // The message is composed with CR LF line ends; a label breaks lines at LF.
+      FUpdateMessage(QString::fromStdString(offer.UpdateMessage).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))),
+      FForceExit(offer.ForceExit) {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFont(QFont(QStringLiteral("Segoe UI"), 9));
+    setFixedSize(403, 175);
+
+    VirtualImage1 = new QLabel(this);
+    VirtualImage1->setObjectName(QStringLiteral("VirtualImage1"));
+    VirtualImage1->setGeometry(9, 15, 70, 75);
+    VirtualImage1->setPixmap(UpdateIcon(VirtualImage1->size()));
+
+    // Word-wrapped in a fixed area: a longer message is cut off at its lower edge.
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(90, 11, 301, 94);
+    Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(8, 115, 383, 17);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+
+    btUpdateNow = new QPushButton(this);
+    btUpdateNow->setObjectName(QStringLiteral("btUpdateNow"));
+    btUpdateNow->setGeometry(203, 142, 100, 25);
+    btUpdateNow->setAutoDefault(false);
+    connect(btUpdateNow, &QPushButton::clicked, this, &TfrmNewVersion::btUpdateNowClick);
+
+    btCancel = new QPushButton(this);
+    btCancel->setObjectName(QStringLiteral("btCancel"));
+    btCancel->setGeometry(316, 142, 75, 25);
+    btCancel->setAutoDefault(false);
+    connect(btCancel, &QPushButton::clicked, this, &TfrmNewVersion::btCancelClick);
+}
+
+TfrmNewVersion::~TfrmNewVersion() = default;
+
+void TfrmNewVersion::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmNewVersion::FormShow() {
+    FOutcome = UpdateOutcome::Continue;
+    setWindowTitle(QStringLiteral(" ") + QString::fromLatin1(ApplicationTitle));
+    btUpdateNow->setText(Tr("Update Now"));
+    btCancel->setText(FForceExit ? Tr("Exit") : Tr("Skip"));
+    Label1->setText(FUpdateMessage);
+}
+
+// Every way of closing passes here: the buttons, the close box and Escape. A
+// close request during a download is held back; the download closes the
+// dialog itself when it ends. The result of exec() is the outcome.
+void TfrmNewVersion::done(int) {
+    if (FDownload)
+        return;
+    FormClose();
+    QDialog::done(static_cast<int>(FOutcome));
+}
+
+void TfrmNewVersion::FormClose() {
+    if (FForceExit)
+        FOutcome = UpdateOutcome::Exit;
+}
+
+void TfrmNewVersion::btCancelClick() {
+    if (FDownload) {
+        // Abort: takes effect at once, also when the server has stopped sending.
+        FCancelRequested = true;
+        CancelDownload();
+        return;
+    }
+    close();
+}
+
+void TfrmNewVersion::CancelDownload() {
+    FDownload->Fail(Tr("Download is cancelled. Please download manually."));
+}
+
+void TfrmNewVersion::btUpdateNowClick() {
+    // From here on the program ends when the dialog closes, whatever happens.
+    FForceExit = true;
+    FCancelRequested = false;
+    btCancel->setText(Tr("Abort"));
+    btUpdateNow->setEnabled(false);
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    ProgressBar1->repaint();
+
+    const QString target = QDir(QDir::tempPath()).filePath(QString::fromLatin1(DownloadedInstallerName));
+    InstallerDownload download;
+    FDownload = &download;
+    QString failure = download.Run(QUrl(FSite.BaseUrl + QString::fromLatin1(InstallerPath)), target,
+                                   [this](qint64 received) { DownloadProgress(received); });
+    FDownload = nullptr;
+    if (failure.isEmpty() && !QFileInfo::exists(target))
+        failure = Tr("Cannot find downloaded file.");
+
+    if (failure.isEmpty()) {
+        FShellOpen(QUrl::fromLocalFile(target));
+    } else {
+        FPrompts.Message(Tr("Failed to download update. Please download manually on website.") +
+                             QStringLiteral("\n\n") + failure,
+                         Prompts::Icon::Error);
+        FShellOpen(QUrl(FSite.BaseUrl));
+    }
+    close();
+}
+
+void TfrmNewVersion::DownloadProgress(qint64 received) {
+    if (FCancelRequested) {
+        CancelDownload();
+        return;
+    }
+    // Without a content length (none given, or chunked) the bar stays where it is.
+    const qint64 length = FDownload->ContentLength();
+    if (length <= 0)
+        return;
+    ProgressBar1->setValue(static_cast<int>(std::min<qint64>(received * 100 / length, 100)));
+    ProgressBar1->repaint();
+}
+
+} // namespace vk
