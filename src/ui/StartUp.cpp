@@ -7,6 +7,7 @@
 #include "ui/Resources.h"
 #include "ui/UnitMain.h"
 #include "ui/VisualStyle.h"
+#include "update/UpdateAtStartup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,6 +34,10 @@ void LoadLanguage() {
 
 } // namespace
 
+UpdateStep WebSiteUpdateStep() {
+    return [](Prompts& prompts) { return OfferUpdateAtStartup(prompts); };
+}
+
 void SetApplicationTitle() {
     QCoreApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
 }
@@ -43,15 +48,19 @@ void IdentifyToDesktop() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvanveilkeep.svg")));
 }
 
-std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts) {
+std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts,
+                                              const UpdateStep& offerUpdate) {
     // 1, 2: the application object exists; on this desktop the main window
     // owns its task-bar entry by itself.
     ApplyStyleOrReport(application, prompts); // 3
     SetApplicationTitle();                    // 4
     IdentifyToDesktop();
     LoadLanguage(); // 5
-    // 6: the update offer comes here. When the update dialog's outcome is to
-    //    exit, return no window: no settings are read, no window is created.
+    // 6: when the update dialog's outcome is to exit (an update was started or
+    //    the running version may no longer be used), no settings are read and
+    //    no window is created.
+    if (!offerUpdate(prompts))
+        return nullptr;
     settings.StoredPaths.clear(); // 7
     settings.LoadSettings();      // 8: only GeneralPassword decides what follows
     // 9: with a password set, one attempt at the password prompt; cancelled
@@ -67,10 +76,10 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
     return mainWindow;
 }
 
-int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts) {
+int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts, const UpdateStep& offerUpdate) {
     std::unique_ptr<TfrmMain> mainWindow;
     try {
-        mainWindow = StartUpToMainWindow(application, settings, prompts);
+        mainWindow = StartUpToMainWindow(application, settings, prompts, offerUpdate);
     } catch (const std::exception& error) {
         prompts.Message(QString::fromStdString(error.what()), Prompts::Icon::Error);
         return 1;

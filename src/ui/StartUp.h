@@ -5,6 +5,7 @@
 // message loop. main() only creates the application object and calls
 // RunProgram; tests drive the same routines with scripted prompts.
 
+#include <functional>
 #include <memory>
 
 class QApplication;
@@ -23,13 +24,21 @@ void SetApplicationTitle();
 // icon, so the desktop shows them for the program's windows.
 void IdentifyToDesktop();
 
+// The update offer: checks for a new version, shows the update dialog when one
+// is offered, and returns false when the program must end now. The default
+// asks the maker's web site; tests pass their own.
+using UpdateStep = std::function<bool(Prompts&)>;
+UpdateStep WebSiteUpdateStep();
+
 // Every step before the message loop. Returns no window when the program is to
 // end without one; errors escape to the caller.
-std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts);
+std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts,
+                                              const UpdateStep& offerUpdate = WebSiteUpdateStep());
 
 // The whole life of the program after the application object exists. An error
 // before the message loop is shown in an error box and ends the program.
 // Returns the process exit code.
-int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts);
+int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts,
+               const UpdateStep& offerUpdate = WebSiteUpdateStep());
 
 } // namespace vk

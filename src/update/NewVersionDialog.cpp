@@ -1,37 +1,19 @@
 #include "update/NewVersionDialog.h"
 
 #include "settings/uSettings.h"
-#include "translation/translation.h"
 #include "ui/Prompts.h"
+#include "ui/Resources.h"
+#include "ui/UiText.h"
 #include "update/InstallerDownload.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSvgRenderer>
 
 namespace vk {
-
-namespace {
-
-QString Tr(const char* english) {
-    return QString::fromStdString(TranslateText(english));
-}
-
-QPixmap UpdateIcon(QSize size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/icons/update-icon.svg"));
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
-}
-
-} // namespace
 
 ShellOpen DesktopShellOpen() {
     return [](const QUrl& url) { QDesktopServices::openUrl(url); };
@@ -50,7 +32,7 @@ TfrmNewVersion::TfrmNewVersion(const UpdateOffer& offer, Prompts& prompts, Updat
     VirtualImage1 = new QLabel(this);
     VirtualImage1->setObjectName(QStringLiteral("VirtualImage1"));
     VirtualImage1->setGeometry(9, 15, 70, 75);
-    VirtualImage1->setPixmap(UpdateIcon(VirtualImage1->size()));
+    VirtualImage1->setPixmap(ImageIcon("update-icon").pixmap(VirtualImage1->size()));
 
     // Word-wrapped in a fixed area: a longer message is cut off at its lower edge.
     Label1 = new QLabel(this);
@@ -90,8 +72,8 @@ void TfrmNewVersion::showEvent(QShowEvent* event) {
 void TfrmNewVersion::FormShow() {
     FOutcome = UpdateOutcome::Continue;
     setWindowTitle(QStringLiteral(" ") + QString::fromLatin1(ApplicationTitle));
-    btUpdateNow->setText(Tr("Update Now"));
-    btCancel->setText(FForceExit ? Tr("Exit") : Tr("Skip"));
+    btUpdateNow->setText(TranslatedText("Update Now"));
+    btCancel->setText(FForceExit ? TranslatedText("Exit") : TranslatedText("Skip"));
     Label1->setText(FUpdateMessage);
 }
 
@@ -121,14 +103,14 @@ void TfrmNewVersion::btCancelClick() {
 }
 
 void TfrmNewVersion::CancelDownload() {
-    FDownload->Fail(Tr("Download is cancelled. Please download manually."));
+    FDownload->Fail(TranslatedText("Download is cancelled. Please download manually."));
 }
 
 void TfrmNewVersion::btUpdateNowClick() {
     // From here on the program ends when the dialog closes, whatever happens.
     FForceExit = true;
     FCancelRequested = false;
-    btCancel->setText(Tr("Abort"));
+    btCancel->setText(TranslatedText("Abort"));
     btUpdateNow->setEnabled(false);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
@@ -141,12 +123,12 @@ void TfrmNewVersion::btUpdateNowClick() {
                                    [this](qint64 received) { DownloadProgress(received); });
     FDownload = nullptr;
     if (failure.isEmpty() && !QFileInfo::exists(target))
-        failure = Tr("Cannot find downloaded file.");
+        failure = TranslatedText("Cannot find downloaded file.");
 
     if (failure.isEmpty()) {
         FShellOpen(QUrl::fromLocalFile(target));
     } else {
-        FPrompts.Message(Tr("Failed to download update. Please download manually on website.") +
+        FPrompts.Message(TranslatedText("Failed to download update. Please download manually on website.") +
                              QStringLiteral("\n\n") + failure,
                          Prompts::Icon::Error);
         FShellOpen(QUrl(FSite.BaseUrl));

@@ -20,6 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The version check never leaves the machine in these tests: no update is offered.
+bool NoUpdateOffered(Prompts&) {
+    return true;
+}
+
 TEST(StartUpTest, TheBuiltInStyleIsFusionWithTheProgramsStyleSheet) {
     QApplication& application = QtTestApp();
     ASSERT_TRUE(ApplyBuiltInStyle(application));
@@ -54,7 +59,7 @@ TEST(StartUpTest, StartsWithTheStoredPathsAndClosingWritesNothing) {
                 main->Exit1Click();
             }
     });
-    EXPECT_EQ(RunProgram(application, settings, prompts), 0);
+    EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
 
     EXPECT_EQ(prompts.TextsOf(ScriptedPrompts::Kind::AskApplicationPassword), QStringList{QStringLiteral("pw")});
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Orvan Veilkeep"));
@@ -70,7 +75,7 @@ TEST(StartUpTest, AFirstStartWithoutSettingsLeavesNoSettingsFile) {
     SettingsStore settings;
     ScriptedPrompts prompts;
     QTimer::singleShot(0, [] { QApplication::closeAllWindows(); });
-    EXPECT_EQ(RunProgram(application, settings, prompts), 0);
+    EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
     EXPECT_FALSE(fs::exists(settings.SettingsFilePath()));
 }
 

@@ -1,6 +1,7 @@
-// The widget tests need one QApplication for the whole test program.
+// Every test here needs the application object: the network code and the
+// dialog wait in local event loops.
 
-#include <QApplication>
+#include "support/QtTestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +9,7 @@ namespace {
 
 class QtApplication : public ::testing::Environment {
 public:
-    void SetUp() override { FApplication = new QApplication(FArgc, FArgv); }
-    void TearDown() override { delete FApplication; }
-
-private:
-    int FArgc = 1;
-    char FName[16] = "vk_update_tests";
-    char* FArgv[2] = {FName, nullptr};
-    QApplication* FApplication = nullptr;
+    void SetUp() override { vk::test::QtTestApp(); }
 };
 
 [[maybe_unused]] ::testing::Environment* const Registered = ::testing::AddGlobalTestEnvironment(new QtApplication);

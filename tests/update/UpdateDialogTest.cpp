@@ -1,6 +1,7 @@
 #include "LocalHttpServer.h"
-#include "RecordingPrompts.h"
+#include "support/QtTestApp.h"
 #include "support/ScopedVariable.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TempFolder.h"
 #include "update/NewVersionDialog.h"
 #include "update/UpdateAtStartup.h"
@@ -48,7 +49,7 @@ protected:
     test::TempFolder FFolder;
     test::ScopedVariable FTempDir{"TMPDIR", FFolder.path().c_str()};
     LocalHttpServer FServer;
-    test::RecordingPrompts FPrompts;
+    test::ScriptedPrompts FPrompts;
     QList<QUrl> FOpened;
 
     std::unique_ptr<TfrmNewVersion> MakeDialog(bool forced) {
@@ -87,6 +88,7 @@ TEST_P(LeavingTheOffer, ContinuesOnlyWhenTheUpdateIsOptional) {
     EXPECT_EQ(Button(*dialog, "btUpdateNow")->text(), QStringLiteral("Update Now"));
     EXPECT_EQ(Button(*dialog, "btCancel")->text(), c.forced ? QStringLiteral("Exit") : QStringLiteral("Skip"));
     EXPECT_FALSE(Bar(*dialog)->isVisible());
+    EXPECT_FALSE(dialog->findChild<QLabel*>(QStringLiteral("VirtualImage1"))->pixmap().isNull());
 
     if (c.byCloseBox)
         dialog->close();
@@ -131,7 +133,7 @@ TEST_P(SuccessfulDownload, WritesTheInstallerStartsItAndEnds) {
 
     EXPECT_EQ(test::ReadFile(FFolder / "orvan_update.exe"), Installer().toStdString());
     EXPECT_EQ(FOpened, QList<QUrl>{InstallerFile()});
-    EXPECT_TRUE(FPrompts.Messages.isEmpty()) << FPrompts.Messages.join(u'|').toStdString();
+    EXPECT_TRUE(FPrompts.Messages().isEmpty()) << FPrompts.Messages().join(u'|').toStdString();
     EXPECT_EQ(dialog->Outcome(), UpdateOutcome::Exit);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(FServer.UserAgents, QList<QByteArray>{"Mozilla/4.0 (compatible; MyApp)"});
@@ -179,7 +181,7 @@ TEST_P(AbortedDownload, ShowsTheCancellationOpensTheHomePageAndEnds) {
 
     Button(*dialog, "btUpdateNow")->click();
 
-    EXPECT_EQ(FPrompts.Messages, QStringList{FailedText + CancelledText});
+    EXPECT_EQ(FPrompts.Messages(), QStringList{FailedText + CancelledText});
     EXPECT_EQ(FOpened, QList<QUrl>{HomePage()});
     EXPECT_EQ(dialog->Outcome(), UpdateOutcome::Exit);
     EXPECT_FALSE(dialog->isVisible());
@@ -202,9 +204,10 @@ TEST_P(FailedDownload, ShowsTheCauseOpensTheHomePageAndEnds) {
 
     Button(*dialog, "btUpdateNow")->click();
 
-    ASSERT_EQ(FPrompts.Messages.size(), 1);
-    EXPECT_TRUE(FPrompts.Messages.first().startsWith(FailedText + GetParam().cause))
-        << FPrompts.Messages.first().toStdString();
+    ASSERT_EQ(FPrompts.Messages().size(), 1);
+    EXPECT_TRUE(FPrompts.Messages().first().startsWith(FailedText + GetParam().cause))
+        << FPrompts.Messages().first().toStdString();
+    EXPECT_EQ(FPrompts.Asked.front().icon, Prompts::Icon::Error);
     EXPECT_EQ(FOpened, QList<QUrl>{HomePage()});
     EXPECT_EQ(dialog->Outcome(), UpdateOutcome::Exit);
     EXPECT_FALSE(dialog->isVisible());
@@ -239,15 +242,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UpdateDialogSite, UnreachableSiteShowsTheNetworkError) {
     test::TempFolder folder;
     test::ScopedVariable tempDir("TMPDIR", folder.path().c_str());
-    test::RecordingPrompts prompts;
+    test::ScriptedPrompts prompts;
     QList<QUrl> opened;
     const QString base = test::UnreachableBaseUrl();
     TfrmNewVersion dialog(Offer(true), prompts, UpdateSite{base, 500}, [&](const QUrl& url) { opened << url; });
     dialog.show();
     dialog.findChild<QPushButton*>(QStringLiteral("btUpdateNow"))->click();
-    ASSERT_EQ(prompts.Messages.size(), 1);
-    EXPECT_TRUE(prompts.Messages.first().contains(QStringLiteral("refused"), Qt::CaseInsensitive))
-        << prompts.Messages.first().toStdString();
+    ASSERT_EQ(prompts.Messages().size(), 1);
+    EXPECT_TRUE(prompts.Messages().first().contains(QStringLiteral("refused"), Qt::CaseInsensitive))
+        << prompts.Messages().first().toStdString();
     EXPECT_EQ(opened, QList<QUrl>{QUrl(base)});
 }
 
