@@ -54,12 +54,12 @@ void WriteSettingsString(SettingsWriter& out, const std::string& text);
 Bytes ConcatBytes(const Bytes& a, const Bytes& b);
 
 // Wipes a buffer that holds secrets when the scope ends, also when an error passes.
-class WipeOnExit {
+class WipeBytesOnExit {
 public:
-    explicit WipeOnExit(Bytes& bytes) : FBytes(bytes) {}
-    ~WipeOnExit() { SecureWipe(FBytes); }
-    WipeOnExit(const WipeOnExit&) = delete;
-    WipeOnExit& operator=(const WipeOnExit&) = delete;
+    explicit WipeBytesOnExit(Bytes& bytes) : FBytes(bytes) {}
+    ~WipeBytesOnExit() { SecureWipe(FBytes); }
+    WipeBytesOnExit(const WipeBytesOnExit&) = delete;
+    WipeBytesOnExit& operator=(const WipeBytesOnExit&) = delete;
 
 private:
     Bytes& FBytes;

@@ -15,7 +15,7 @@ struct SettingsKeys {
 
     SettingsKeys(const std::string& passphrase, const Bytes& salt) {
         Bytes master = Pbkdf2Sha256(passphrase, salt, SettingsKdfIterations, 32);
-        WipeOnExit wipeMaster(master);
+        WipeBytesOnExit wipeMaster(master);
         Encryption = HmacSha256(master, Utf8Bytes("settings-enc"));
         Mac = HmacSha256(master, Utf8Bytes("settings-mac"));
     }
@@ -45,14 +45,14 @@ std::optional<SettingsValues> ReadCurrentSettings(const Bytes& image, const std:
         throw Error(TranslateText("Settings integrity check failed."));
 
     Bytes payload = ciphertext;
-    WipeOnExit wipePayload(payload);
+    WipeBytesOnExit wipePayload(payload);
     HmacCtrXor(payload, keys.Encryption, nonce);
     SettingsReader payloadReader(payload);
     return ReadSettingsPayload(payloadReader, EmptyPaths::Drop);
 }
 
 Bytes SealSettingsPayload(Bytes payload, const std::string& passphrase) {
-    WipeOnExit wipePayload(payload);
+    WipeBytesOnExit wipePayload(payload);
     const Bytes salt = RandomBytes(SettingsSaltSize);
     const Bytes nonce = RandomBytes(SettingsNonceSize);
     const SettingsKeys keys(passphrase, salt);

@@ -18,7 +18,7 @@ void DecodeLegacySettings(Bytes& data) {
 
 SettingsValues ReadLegacySettings(const Bytes& image) {
     Bytes decoded = image;
-    WipeOnExit wipeDecoded(decoded);
+    WipeBytesOnExit wipeDecoded(decoded);
     DecodeLegacySettings(decoded);
     SettingsReader in(decoded);
     if (in.ReadInt32() < 1)
