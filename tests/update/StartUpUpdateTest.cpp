@@ -78,10 +78,12 @@ TEST_F(UpdateAtStartUp, RequiredUpdateLeftByExitEndsBeforeTheSettingsAreRead) {
     EXPECT_TRUE(FOpened.isEmpty());
 }
 
-TEST_F(UpdateAtStartUp, SkippedOptionalUpdateGoesOnWithTheSettings) {
+TEST_F(UpdateAtStartUp, SkippedOptionalUpdateGoesOnToThePasswordPrompt) {
     FServer.Serve(VersionDocumentPath, Document("25/20"));
+    FPrompts.ApplicationPasswordAnswers = {true};
     const std::unique_ptr<TfrmMain> mainWindow = StartUp(PressingInDialog("btCancel"));
     EXPECT_NE(mainWindow, nullptr);
+    EXPECT_EQ(FPrompts.TextsOf(ScriptedPrompts::Kind::AskApplicationPassword), QStringList{QStringLiteral("pw")});
     EXPECT_EQ(FShownMessage, QStringLiteral("The new version 2.5 is available\n\nWhat's new:\nFaster hiding\n"));
     EXPECT_EQ(FSettings.GeneralPassword, "pw");
 }
@@ -104,8 +106,10 @@ TEST_F(UpdateAtStartUp, UnreachableSiteStartsNormallyWithoutADialog) {
         return OfferUpdateAtStartup(prompts, UpdateSite{test::UnreachableBaseUrl(), 500}, DesktopShellOpen(),
                                     [&](TfrmNewVersion&) { dialogShown = true; });
     };
+    FPrompts.ApplicationPasswordAnswers = {true};
     EXPECT_NE(StartUp(step), nullptr);
     EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(FPrompts.TextsOf(ScriptedPrompts::Kind::AskApplicationPassword), QStringList{QStringLiteral("pw")});
     EXPECT_EQ(FSettings.GeneralPassword, "pw");
 }
 
