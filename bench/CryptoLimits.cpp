@@ -1,4 +1,5 @@
 #include "CryptoLimits.h"
+#include "Timing.h"
 
 #include "security/uSecurityUtils.h"
 
@@ -6,7 +7,6 @@
 #include <openssl/evp.h>
 #include <openssl/params.h>
 
-#include <chrono>
 #include <stdexcept>
 #include <vector>
 
@@ -18,21 +18,18 @@ constexpr std::size_t BufferSize = 4 * 1024 * 1024;
 // Long enough for a steady figure, short enough to keep the run brisk.
 constexpr double MeasureSeconds = 1.5;
 
-double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// Runs step over the 4 MiB buffer until MeasureSeconds have passed; bytes per second.
+// Runs step over the 4 MiB buffer until MeasureSeconds of CPU time have passed;
+// bytes per CPU second.
 template <typename Step> double Throughput(Step step) {
     std::vector<unsigned char> buffer(BufferSize, 0x5a);
     step(buffer.data(), buffer.size()); // warm up
-    double start = Now();
+    double start = CpuSeconds();
     double elapsed = 0;
     std::size_t bytes = 0;
     do {
         step(buffer.data(), buffer.size());
         bytes += buffer.size();
-        elapsed = Now() - start;
+        elapsed = CpuSeconds() - start;
     } while (elapsed < MeasureSeconds);
     return static_cast<double>(bytes) / elapsed;
 }
@@ -78,9 +75,9 @@ double MeasureHmac() {
 
 double MeasurePbkdf2() {
     Bytes salt = RandomBytes(16);
-    double start = Now();
+    double start = CpuSeconds();
     Bytes key = Pbkdf2Sha256("benchmark password", salt, 200000, 32);
-    double seconds = Now() - start;
+    double seconds = CpuSeconds() - start;
     SecureWipe(key);
     return seconds;
 }
