@@ -76,6 +76,11 @@ struct LeaveCase {
     UpdateOutcome outcome;
 };
 
+// Test names show the case's name, not its bytes.
+void PrintTo(const LeaveCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class LeavingTheOffer : public UpdateDialog, public ::testing::WithParamInterface<LeaveCase> {};
 
 TEST_P(LeavingTheOffer, ContinuesOnlyWhenTheUpdateIsOptional) {
@@ -114,6 +119,11 @@ struct DownloadCase {
     HttpResponse::Framing framing;
     bool barMoves;
 };
+
+// Test names show the case's name, not its bytes.
+void PrintTo(const DownloadCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SuccessfulDownload : public UpdateDialog, public ::testing::WithParamInterface<DownloadCase> {};
 
@@ -194,6 +204,11 @@ struct FailureCase {
     std::function<void(LocalHttpServer&, const std::filesystem::path& tempFolder)> arrange;
     QString cause; // the start of the text after the two line breaks
 };
+
+// Test names show the case's name, not its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FailedDownload : public UpdateDialog, public ::testing::WithParamInterface<FailureCase> {};
 

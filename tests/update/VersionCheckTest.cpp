@@ -43,6 +43,11 @@ struct VersionLineCase {
     QString headlineStart;
 };
 
+// Test names show the case's name, not its bytes.
+void PrintTo(const VersionLineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class VersionLineOverHttp : public ::testing::TestWithParam<VersionLineCase> {};
 
 TEST_P(VersionLineOverHttp, DecidesTheOffer) {
@@ -100,6 +105,11 @@ struct SiteCase {
     bool offered;
     std::string messageEnd = "What's new:\r\nentry\r\n";
 };
+
+// Test names show the case's name, not its bytes.
+void PrintTo(const SiteCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SiteAnswers : public ::testing::TestWithParam<SiteCase> {};
 

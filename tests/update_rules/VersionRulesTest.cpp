@@ -23,6 +23,11 @@ struct Case {
     std::string shownVersion;
 };
 
+// Test names show the case's name, not its bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DecideUpdateTable : public ::testing::TestWithParam<Case> {};
 
 TEST_P(DecideUpdateTable, OffersOnlyWhatIsNewerAndForcesOnlyBelowTheMinimum) {
