@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 namespace vk {
 
@@ -71,7 +72,7 @@ void TfrmNewVersion::showEvent(QShowEvent* event) {
 
 void TfrmNewVersion::FormShow() {
     FOutcome = UpdateOutcome::Continue;
-    setWindowTitle(QStringLiteral(" ") + QString::fromLatin1(ApplicationTitle));
+    setWindowTitle(QStringLiteral(" ") + QString::fromUtf8(ApplicationTitle));
     btUpdateNow->setText(TranslatedText("Update Now"));
     btCancel->setText(FForceExit ? TranslatedText("Exit") : TranslatedText("Skip"));
     Label1->setText(FUpdateMessage);
@@ -94,22 +95,17 @@ void TfrmNewVersion::FormClose() {
 
 void TfrmNewVersion::btCancelClick() {
     if (FDownload) {
-        // Abort: takes effect at once, also when the server has stopped sending.
-        FCancelRequested = true;
-        CancelDownload();
+        // Abort ends the transfer at once, also when the server has stopped
+        // sending; a second press changes nothing.
+        FDownload->Fail(TranslatedText("Download is cancelled. Please download manually."));
         return;
     }
     close();
 }
 
-void TfrmNewVersion::CancelDownload() {
-    FDownload->Fail(TranslatedText("Download is cancelled. Please download manually."));
-}
-
 void TfrmNewVersion::btUpdateNowClick() {
     // From here on the program ends when the dialog closes, whatever happens.
     FForceExit = true;
-    FCancelRequested = false;
     btCancel->setText(TranslatedText("Abort"));
     btUpdateNow->setEnabled(false);
     ProgressBar1->setValue(0);
@@ -137,10 +133,6 @@ void TfrmNewVersion::btUpdateNowClick() {
 }
 
 void TfrmNewVersion::DownloadProgress(qint64 received) {
-    if (FCancelRequested) {
-        CancelDownload();
-        return;
-    }
     // Without a content length (none given, or chunked) the bar stays where it is.
     const qint64 length = FDownload->ContentLength();
     if (length <= 0)

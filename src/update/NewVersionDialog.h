@@ -51,14 +51,12 @@ private:
     void btUpdateNowClick();
     void btCancelClick();
     void DownloadProgress(qint64 received);
-    void CancelDownload();
 
     Prompts& FPrompts;
     const UpdateSite FSite;
     const ShellOpen FShellOpen;
     const QString FUpdateMessage;
     bool FForceExit;
-    bool FCancelRequested = false;
     UpdateOutcome FOutcome = UpdateOutcome::Continue;
     InstallerDownload* FDownload = nullptr; // set while a download runs
 
