@@ -109,10 +109,12 @@ private:
             OnAsk(Asked.back());
     }
 
-    template <typename T> static T Take(std::deque<T>& answers, T whenEmpty) {
+    // Copies the front answer out before dropping it (moving an optional
+    // QString out of the deque trips a false "may be used uninitialized").
+    template <typename T> static T Take(std::deque<T>& answers, const T& whenEmpty) {
         if (answers.empty())
             return whenEmpty;
-        T answer = std::move(answers.front());
+        const T answer = answers.front();
         answers.pop_front();
         return answer;
     }
