@@ -1,31 +1,149 @@
-// The busy state of a run: progress bar, status counter and Stop.
+// The busy state of a run: progress bar, status counter, busy cursor, Stop,
+// and a close request that waits until the run has unwound.
 
+#include "ui/UiText.h"
 #include "ui/UnitMain.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cfenv>
+#include <cmath>
+
 namespace vk {
+
+namespace {
+
+constexpr int ProgressSteps = 1000;
+
+// Lets the window draw itself and handle clicks (Stop among them) while a
+// long operation runs on this thread.
+void ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+// Fills the first two "%d" of a looked-up text, in order.
+QString FillNumbers(QString text, int first, int second) {
+    for (const int number : {first, second}) {
+        const qsizetype at = text.indexOf(QStringLiteral("%d"));
+        if (at < 0)
+            break;
+        text.replace(at, 2, QString::number(number));
+    }
+    return text;
+}
+
+} // namespace
 
 void TfrmMain::BeginBusy(int total) {
     FBusy = true;
     FStopRequested = false;
     FTotalItems = total;
     FCurrentItemIndex = 0;
+
+    ProgressBar1->setEnabled(true);
+    ProgressBar1->setVisible(true);
+    lblStatus->setEnabled(true);
+    btnStop->setEnabled(true);
+    ProgressBar1->setRange(0, ProgressSteps);
+    ProgressBar1->setValue(0);
+
+    UpdateStatusLabel();
+    UpdateCommandStates();
+    if (!FBusyCursorShown) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        FBusyCursorShown = true;
+    }
+    ProcessPendingEvents();
 }
 
 void TfrmMain::EndBusy() {
     FBusy = false;
+    FStopRequested = false;
+    FCurrentItemIndex = 0;
+    FTotalItems = 0;
+
+    ProgressBar1->setValue(0);
+    ProgressBar1->setEnabled(false);
+    ProgressBar1->setVisible(false);
+    lblStatus->setEnabled(false); // the last counter stays, drawn grey
+    btnStop->setEnabled(false);
+
+    if (FBusyCursorShown) {
+        QApplication::restoreOverrideCursor();
+        FBusyCursorShown = false;
+    }
+    UpdateCommandStates();
+    ProcessPendingEvents();
+
+    // A close asked for during the run is carried out once control is back
+    // in the event loop, that is after the caller has finished its run.
+    if (FCloseRequested) {
+        FCloseRequested = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
-void TfrmMain::UpdateStatusLabel() {}
+void TfrmMain::UpdateStatusLabel() {
+    // A bare counter, never translated.
+    lblStatus->setText(FTotalItems > 0 ? QStringLiteral("%1/%2").arg(FCurrentItemIndex).arg(FTotalItems) : QString());
+}
 
-void TfrmMain::LockerProgress(const std::string& /*path*/, std::int64_t /*done*/, std::int64_t /*total*/) {}
+int TfrmMain::ProgressPosition(std::int64_t done, std::int64_t total, int minimum, int maximum) {
+    double position = 0.0;
+    if (total > 0) {
+        // Rounded to the nearest step, halves to the even neighbour.
+        const int previousMode = std::fegetround();
+        std::fesetround(FE_TONEAREST);
+        position = std::nearbyint(static_cast<double>(done) / static_cast<double>(total) * maximum);
+        std::fesetround(previousMode);
+    }
+    if (position < minimum)
+        return minimum;
+    if (position > maximum)
+        return maximum;
+    return static_cast<int>(position);
+}
+
+void TfrmMain::LockerProgress(const std::string& /*path*/, std::int64_t done, std::int64_t total) {
+    ProgressBar1->setValue(ProgressPosition(done, total, ProgressBar1->minimum(), ProgressBar1->maximum()));
+    UpdateStatusLabel();
+    ProcessPendingEvents();
+}
 
 bool TfrmMain::IsStopRequested() const {
     return FStopRequested;
 }
 
-// Stop only asks the running operation to end at its next check.
 void TfrmMain::btnStopClick() {
+    if (!FBusy)
+        return;
+    RequestStop();
+    ProcessPendingEvents();
+}
+
+void TfrmMain::RequestStop() {
     FStopRequested = true;
+    btnStop->setEnabled(false);
+    lblStatus->setText(FTotalItems > 0
+                           ? FillNumbers(TranslatedText("%d/%d stopping..."), FCurrentItemIndex, FTotalItems)
+                           : TranslatedText("Stopping..."));
+}
+
+// The window is never destroyed under a running operation: during a run a
+// close request stops the run at its next cancel point and the window closes
+// when the run has ended (EndBusy).
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!FBusy) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    FCloseRequested = true;
+    RequestStop();
 }
 
 } // namespace vk

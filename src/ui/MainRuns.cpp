@@ -1,15 +1,92 @@
-// The hide and restore runs over the selected or all rows.
+// The hide and restore runs over the selected or all rows. The four commands
+// share one procedure and differ only in the values of their TRunKind.
 
+#include "platform/Error.h"
+#include "ui/Prompts.h"
+#include "ui/ScopeExit.h"
+#include "ui/UiText.h"
 #include "ui/UnitMain.h"
+
+#include <QProgressBar>
+#include <QTreeWidget>
+#include <vector>
 
 namespace vk {
 
-// Each run fixes its rows, enters the busy state, sets each row's status again
-// from the disk and hides or restores it, then refreshes and saves. Until the
-// runs exist the commands do nothing.
-void TfrmMain::btnEncryptAndHideSelectedClick() {}
-void TfrmMain::btnDecryptAndUnhideSelectedClick() {}
-void TfrmMain::btnEncryptAndHideAllClick() {}
-void TfrmMain::btnDecryptAndUnhideAllClick() {}
+struct TfrmMain::TRunKind {
+    bool SelectedRowsOnly;
+    const char* ActsOnStatus; // English status text of the rows acted on
+    bool (TfrmMain::*Operation)(const QString& path, QString& message);
+    const char* ErrorPrefix;
+};
+
+namespace {
+
+using TRunKind = TfrmMain::TRunKind;
+
+const TRunKind HideSelectedRun{true, StatusVisible, &TfrmMain::HidePathIntoLocker, "Error hiding: "};
+const TRunKind RestoreSelectedRun{true, StatusEncryptedHidden, &TfrmMain::RestorePathFromLocker, "Error unhiding: "};
+const TRunKind HideAllRun{false, StatusVisible, &TfrmMain::HidePathIntoLocker, "Error hiding: "};
+const TRunKind RestoreAllRun{false, StatusEncryptedHidden, &TfrmMain::RestorePathFromLocker, "Error unhiding: "};
+
+// The positions a run takes, fixed when it starts: the selected rows in list
+// order, or every row.
+std::vector<int> RunPositions(const QTreeWidget& list, bool selectedOnly) {
+    std::vector<int> positions;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        if (!selectedOnly || list.topLevelItem(i)->isSelected())
+            positions.push_back(i);
+    return positions;
+}
+
+} // namespace
+
+void TfrmMain::btnEncryptAndHideSelectedClick() {
+    RunOverRows(HideSelectedRun);
+}
+void TfrmMain::btnDecryptAndUnhideSelectedClick() {
+    RunOverRows(RestoreSelectedRun);
+}
+void TfrmMain::btnEncryptAndHideAllClick() {
+    RunOverRows(HideAllRun);
+}
+void TfrmMain::btnDecryptAndUnhideAllClick() {
+    RunOverRows(RestoreAllRun);
+}
+
+void TfrmMain::RunOverRows(const TRunKind& run) {
+    const std::vector<int> positions = RunPositions(*ListViewPaths, run.SelectedRowsOnly);
+    if (positions.empty())
+        return;
+    const int total = static_cast<int>(positions.size());
+    {
+        BeginBusy(total);
+        ScopeExit leaveBusy([this] { EndBusy(); });
+        for (int i = 0; i < total; ++i) {
+            if (FStopRequested)
+                break;
+            FCurrentItemIndex = i + 1;
+            UpdateStatusLabel();
+            ProgressBar1->setValue(0);
+            QTreeWidgetItem* row = ListViewPaths->topLevelItem(positions[static_cast<std::size_t>(i)]);
+            if (row == nullptr)
+                continue;
+            const QString path = row->text(0);
+            try {
+                // The status is set again from the disk before it decides.
+                UpdateItemStatus(row);
+                if (!SameTextIgnoringAsciiCase(row->text(1), TranslatedText(run.ActsOnStatus)))
+                    continue;
+                QString message;
+                if (!(this->*run.Operation)(path, message))
+                    throw Error(message.toStdString());
+            } catch (const std::exception& error) {
+                FPrompts.Message(TranslatedText(run.ErrorPrefix) + path + u'\n' + QString::fromStdString(error.what()));
+            }
+        }
+    }
+    RefreshAllStatuses();
+    SaveSettings();
+}
 
 } // namespace vk

@@ -24,11 +24,13 @@
 #include <QStringList>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 class QAbstractButton;
 class QAction;
 class QCheckBox;
+class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -115,7 +117,11 @@ public:
     void UpdateStatusLabel();
     // Progress callback for the locker engine: moves the bar (1000 steps)
     // and processes pending events so Stop can be pressed.
-    void LockerProgress(const std::string& path, std::int64_t done, std::int64_t total);
+    // Virtual so tests can act at a chosen moment of an operation.
+    virtual void LockerProgress(const std::string& path, std::int64_t done, std::int64_t total);
+    // The bar position for done of total: the share of maximum, rounded to
+    // the nearest integer with halves to the even one, clamped to the range.
+    static int ProgressPosition(std::int64_t done, std::int64_t total, int minimum, int maximum);
     // Cancel callback for the locker engine: true once Stop was pressed.
     bool IsStopRequested() const;
 
@@ -129,6 +135,11 @@ public:
     // Called when both P and its locker exist: asks the user. Skip is set
     // when nothing more is to be done for P.
     bool ResolveRestoreConflict(const QString& P, bool& Skip, QString& Message);
+
+    // --- the hide and restore runs (MainRuns.cpp) -------------------------
+    // What sets one of the four runs apart: its rows, the status of the rows
+    // it acts on, the operation and the error prefix.
+    struct TRunKind;
 
     // --- controls ---------------------------------------------------------
     // Menu bar.
@@ -198,6 +209,9 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    // During a run a close request stops the run and closes the window once
+    // the run has ended; otherwise the window closes at once.
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -225,6 +239,18 @@ private:
     void ConnectCommand(QAbstractButton* button, void (TfrmMain::*handler)());
 
     bool FDestroying = false; // set while the window is destroyed: nothing is saved then
+
+    // MainRunState.cpp
+    void RequestStop();            // Stop's effect, without processing events
+    bool FCloseRequested = false;  // the window closes when the run ends
+    bool FBusyCursorShown = false; // the busy cursor is set by BeginBusy
+
+    // MainHideRestore.cpp: the engine's callbacks, bound to this window.
+    std::function<void(const std::string&, std::int64_t, std::int64_t)> ProgressCallback();
+    std::function<bool()> CancelCallback() const;
+
+    // MainRuns.cpp: the four hide and restore runs share one procedure.
+    void RunOverRows(const TRunKind& run);
 };
 
 // Deletes path when it exists; false when deleting raised an error, true
