@@ -1,8 +1,7 @@
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
-#include "locker/LockerStreams.h"
-#include "locker/TAesCtrTransform.h"
+#include "locker/LockerReader.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
@@ -32,36 +31,12 @@ fs::path OutputPath(const fs::path& targetFolder, const fs::path& rootOut, bool 
     return (rootIsFolder ? rootOut : targetFolder) / SafeRelativePath(relativePath);
 }
 
-class TLockerReader {
-public:
-    TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& nonce, std::int64_t payloadLength)
-        : FStream(stream), FAes(encKey, nonce), FPayloadEnd(LockerHeaderSize + payloadLength) {
-        FStream.Seek(LockerHeaderSize);
-    }
-
-    std::string ReadString() { return ReadDecryptedString(FStream, FAes); }
-    std::uint8_t ReadByte() { return ReadDecryptedByte(FStream, FAes); }
-    std::int32_t ReadInt32() { return ReadDecryptedInt32(FStream, FAes); }
-    std::int64_t ReadInt64() { return ReadDecryptedInt64(FStream, FAes); }
-    void Read(void* buffer, std::int32_t count) { ReadDecrypted(FStream, FAes, buffer, count); }
-
-    std::int64_t Done() const { return FStream.Position() - LockerHeaderSize; }
-    // Content must come from the authenticated payload, never from bytes
-    // that may follow it.
-    void RequireInPayload(std::int64_t count) const {
-        if (count > FPayloadEnd - FStream.Position())
-            throw Error("Stream read error");
-    }
-
-private:
-    platform::FileStream& FStream;
-    TAesCtrTransform FAes;
-    std::int64_t FPayloadEnd;
-};
-
 void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer,
                  std::int64_t payloadLength, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
-    reader.RequireInPayload(entry.Size);
+    // Content must come from the authenticated payload, never from bytes
+    // that may follow it; checked before the output file is created.
+    if (entry.Size > reader.Remaining())
+        throw Error("Stream read error");
     CreateDirectories(outPath.parent_path());
     platform::FileStream output(outPath, platform::FileStream::Mode::Create);
     for (std::int64_t remaining = entry.Size; remaining > 0;) {
