@@ -2,6 +2,7 @@
 
 #include "settings/uSettings.h"
 #include "ui/Resources.h"
+#include "ui/ScopeExit.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -62,10 +63,20 @@ bool TfrmMain::event(QEvent* event) {
     return handled;
 }
 
+// Without a password (a first run, or settings that could not be read) the
+// password change asks for the first one; the window closes, ending the
+// program, when none was set. The set-password dialog activates this window
+// again when it closes; that activation must not ask a second time.
 void TfrmMain::FormActivate() {
-    // First run (no password set): the password change asks for the first
-    // password here, and the window closes when it is cancelled. Wired in
-    // together with the password change.
+    if (FAskingFirstPassword || !FSettings.GeneralPassword.empty())
+        return;
+    FAskingFirstPassword = true;
+    ScopeExit closeWithoutPassword([this] {
+        FAskingFirstPassword = false;
+        if (FSettings.GeneralPassword.empty())
+            close();
+    });
+    btnChangePasswordClick();
 }
 
 } // namespace vk

@@ -97,7 +97,8 @@ public:
     void UpdateCommandStates();
     // The About box's text, built at the moment it is shown.
     static QString AboutText();
-    // Activation of the window (first run: asks for the first password).
+    // Activation of the window: without a password, asks for the first one
+    // and closes the window when none is set.
     void FormActivate();
 
     // --- run state (fields cleared on creation; MainRunState.cpp) --------
@@ -238,7 +239,8 @@ private:
     void ConnectCommand(QAction* action, void (TfrmMain::*handler)());
     void ConnectCommand(QAbstractButton* button, void (TfrmMain::*handler)());
 
-    bool FDestroying = false; // set while the window is destroyed: nothing is saved then
+    bool FDestroying = false;          // set while the window is destroyed: nothing is saved then
+    bool FAskingFirstPassword = false; // FormActivate is asking for the first password
 
     // MainRunState.cpp
     void RequestStop();            // Stop's effect, without processing events
