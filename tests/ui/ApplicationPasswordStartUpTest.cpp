@@ -29,10 +29,13 @@ class RealPasswordDialogs : public ScriptedPrompts {
 public:
     bool AskApplicationPassword(const QString& expected) override { return TfrmPassword::Execute(expected, *this); }
     void ChangePassword(QString& newPassword) override {
+        ++SetPasswordShowings;
         if (!FPasswordSet)
             FPasswordSet = std::make_unique<TfrmPasswordSet>(*this);
         FPasswordSet->ChangePassword(newPassword);
     }
+
+    int SetPasswordShowings = 0;
 
 private:
     std::unique_ptr<TfrmPasswordSet> FPasswordSet;
@@ -113,6 +116,7 @@ TEST_F(ApplicationPasswordStartUpTest, FirstRunCancelledEndsTheProgramAndLeavesN
     EXPECT_EQ(Start(prompts), 0);
 
     EXPECT_TRUE(mainWindowBehind);
+    EXPECT_EQ(prompts.SetPasswordShowings, 1);
     EXPECT_EQ(VisibleMainWindow(), nullptr);
     EXPECT_FALSE(fs::exists(SettingsFile()));
     EXPECT_TRUE(prompts.Messages().isEmpty());
@@ -139,6 +143,7 @@ TEST_F(ApplicationPasswordStartUpTest, FirstRunSetsThePasswordAndTheNextStartAsk
             [] { VisibleMainWindow()->Exit1Click(); });
         EXPECT_EQ(Start(prompts), 0);
         EXPECT_TRUE(prompts.Messages().isEmpty());
+        EXPECT_EQ(prompts.SetPasswordShowings, 1);
     }
     SettingsStore saved;
     ASSERT_TRUE(saved.LoadSettings());

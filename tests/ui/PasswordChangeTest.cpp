@@ -276,6 +276,29 @@ TEST_F(PasswordChangeTest, AFailureInTheSecondPassKeepsAndSavesTheNewPassword) {
     EXPECT_EQ(ReadFile(temp / "first.txt"), "content");
 }
 
+TEST_F(PasswordChangeTest, StopDuringTheSecondPassKeepsAndSavesTheNewPassword) {
+    const QString first = MakeFile("first.txt");
+    const QString second = MakeFile("second.txt");
+    ListAndHide({first, second}, {first, second});
+    // Stop is pressed while the last locker is being written.
+    QObject::connect(window->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        if (value > 0 && window->lblStatus->text() == QStringLiteral("4/4"))
+            window->btnStopClick();
+    });
+
+    ChangeTo(QStringLiteral("new"));
+
+    EXPECT_EQ(prompts.Messages(),
+              QStringList{QStringLiteral("Password change failed.") + CrLf + QStringLiteral("Error encrypting: ") +
+                          second + CrLf + QStringLiteral("Operation cancelled by user.")});
+    EXPECT_TRUE(Opens(first, "new"));
+    EXPECT_EQ(ReadFile(temp / "second.txt"), "content");
+    EXPECT_FALSE(LockerOf(second));
+    EXPECT_EQ(settings.GeneralPassword, "new");
+    EXPECT_EQ(SavedPassword(), "new");
+    EXPECT_FALSE(window->FBusy);
+}
+
 // ---- No password: hide and restore refuse before touching the disk --------
 
 TEST_F(PasswordChangeTest, HideAndRestoreRefuseWithoutAPassword) {
