@@ -1,5 +1,7 @@
-// The main window's translated texts: menu captions, toolbar hints, column
-// titles and the bottom bar. Run again whenever the language changes.
+// The main window's translated texts: menu captions, toolbar hints, the bottom
+// bar and the column titles. Run at creation and again whenever the language
+// changes. Every key is written out at its call, so that the test that checks
+// the translation file against the sources finds each of them.
 
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
@@ -10,56 +12,65 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <utility>
 
 namespace vk {
 
+namespace {
+
+// Menu captions are stored with "&&" for a shown "&".
+void SetCaption(QMenu* menu, const QString& storedCaption) {
+    menu->setTitle(MenuCaption(storedCaption));
+}
+void SetCaption(QAction* item, const QString& storedCaption) {
+    item->setText(MenuCaption(storedCaption));
+}
+
+// Button captions are not menu captions: a literal "&" is doubled so that Qt
+// shows it and assigns no access key.
+QString ButtonCaption(const QString& text) {
+    return QString(text).replace(u'&', QStringLiteral("&&"));
+}
+
+} // namespace
+
+// Leaves the window caption, the hint of Stop, the hidden strong-hide check
+// box, the separators and the Language entries as they are.
 void TfrmMain::ApplyTranslation() {
-    // Menu captions as stored: "&&" shows a single "&".
-    const std::pair<QMenu*, const char*> menus[] = {
-        {File1, "File"}, {Edit1, "Encrypt"}, {ools1, "Tools"}, {mmLanguage, "Language"}, {Help1, "Help"}};
-    for (const auto& [menu, caption] : menus)
-        menu->setTitle(MenuCaption(TranslatedText(caption)));
+    SetCaption(File1, TranslatedText("File"));
+    SetCaption(AddFolder1, TranslatedText("Add Folder..."));
+    SetCaption(AddFile1, TranslatedText("Add File..."));
+    SetCaption(ImportLocker1, TranslatedText("Import Locker..."));
+    SetCaption(Exit1, TranslatedText("Exit"));
+    SetCaption(Edit1, TranslatedText("Encrypt"));
+    SetCaption(EncryptHideSelected1, TranslatedText("Encrypt && Hide Selected"));
+    SetCaption(DencryptUnhideSelected1, TranslatedText("Dencrypt && Unhide Selected"));
+    SetCaption(EncryptHideAll1, TranslatedText("Encrypt && Hide All"));
+    SetCaption(DencryptUnhideAll1, TranslatedText("Dencrypt && Unhide All"));
+    SetCaption(ools1, TranslatedText("Tools"));
+    SetCaption(ChangePassword1, TranslatedText("Change Password..."));
+    SetCaption(mmLanguage, TranslatedText("Language"));
+    SetCaption(Help1, TranslatedText("Help"));
+    SetCaption(utorial1, TranslatedText("Tutorial"));
+    SetCaption(ContactUs1, TranslatedText("Contact Us"));
+    SetCaption(VisitWebsite1, TranslatedText("Visit Website"));
+    SetCaption(About1, TranslatedText("About..."));
 
-    const std::pair<QAction*, const char*> items[] = {
-        {AddFolder1, "Add Folder..."},
-        {AddFile1, "Add File..."},
-        {ImportLocker1, "Import Locker..."},
-        {Exit1, "Exit"},
-        {EncryptHideSelected1, "Encrypt && Hide Selected"},
-        {DencryptUnhideSelected1, "Dencrypt && Unhide Selected"},
-        {EncryptHideAll1, "Encrypt && Hide All"},
-        {DencryptUnhideAll1, "Dencrypt && Unhide All"},
-        {ChangePassword1, "Change Password..."},
-        {utorial1, "Tutorial"},
-        {ContactUs1, "Contact Us"},
-        {VisitWebsite1, "Visit Website"},
-        {About1, "About..."},
-    };
-    for (const auto& [action, caption] : items)
-        action->setText(MenuCaption(TranslatedText(caption)));
+    btnAddFolder->setToolTip(TranslatedText("Add Folder..."));
+    btnAddFile->setToolTip(TranslatedText("Add File..."));
+    btnRemove->setToolTip(TranslatedText("Remove Selected From List"));
+    btnEncryptAndHideSelected->setToolTip(TranslatedText("Encrypt and Hide Selected Paths"));
+    btnDecryptAndUnhideSelected->setToolTip(TranslatedText("Dencrypt and Unhide Selected Paths"));
+    btnEncryptAndHideAll->setToolTip(TranslatedText("Encrypt and Hide All Paths in List"));
+    btnDecryptAndUnhideAll->setToolTip(TranslatedText("Dencrypt and Unhide All Paths in List"));
+    btnImportLocker->setToolTip(TranslatedText("Import Locker File (Lost Path)..."));
+    btnAboutProgram->setToolTip(TranslatedText("About Program..."));
 
-    const std::pair<QToolButton*, const char*> hints[] = {
-        {btnAddFolder, "Add Folder..."},
-        {btnAddFile, "Add File..."},
-        {btnRemove, "Remove Selected From List"},
-        {btnEncryptAndHideSelected, "Encrypt and Hide Selected Paths"},
-        {btnDecryptAndUnhideSelected, "Dencrypt and Unhide Selected Paths"},
-        {btnEncryptAndHideAll, "Encrypt and Hide All Paths in List"},
-        {btnDecryptAndUnhideAll, "Dencrypt and Unhide All Paths in List"},
-        {btnImportLocker, "Import Locker File (Lost Path)..."},
-        {btnAboutProgram, "About Program..."},
-    };
-    for (const auto& [button, hint] : hints)
-        button->setToolTip(TranslatedText(hint));
-
-    ListViewPaths->setHeaderLabels({TranslatedText("Path"), TranslatedText("Status")});
-
-    // Button captions are not menu captions: a literal "&" is doubled so that
-    // Qt shows it and assigns no access key.
-    btnChangePassword->setText(TranslatedText("Change Password...").replace(u'&', QStringLiteral("&&")));
-    btnStop->setText(TranslatedText("Stop").replace(u'&', QStringLiteral("&&")));
+    btnChangePassword->setText(ButtonCaption(TranslatedText("Change Password...")));
     lblStatus->setText(TranslatedText("Ready"));
+    btnStop->setText(ButtonCaption(TranslatedText("Stop")));
+
+    ListViewPaths->headerItem()->setText(0, TranslatedText("Path"));
+    ListViewPaths->headerItem()->setText(1, TranslatedText("Status"));
 }
 
 } // namespace vk

@@ -207,6 +207,9 @@ public slots:
     void ContactUs1Click();
     void VisitWebsite1Click();
     void ListViewPathsSelectItem();
+    // A Language entry: switches to its language at once, stores the choice,
+    // sets the window's texts and every row's status again (MainLanguage.cpp).
+    void LanguageItemClick(QAction* item);
 
 protected:
     bool event(QEvent* event) override;
@@ -230,8 +233,10 @@ private:
     void PlaceOnScreen();
     // MainTexts.cpp: sets every translated caption, hint and column title.
     void ApplyTranslation();
-    // MainLanguage.cpp: one entry per language of the translation file.
+    // MainLanguage.cpp: one entry per language of the translation file, and
+    // the stored choice ("CurrentLanguage") for the next start.
     void BuildLanguageMenu();
+    void SaveLanguageChoice();
     // MainCommands.cpp: runs a handler; an error that escapes it is shown in
     // an error box (the program-wide error display) and the program goes on.
     void RunCommand(void (TfrmMain::*handler)());
