@@ -4,7 +4,7 @@
 #include "support/ScopedVariable.h"
 #include "translation/translation.h"
 #include "ui/LanguageChoice.h"
-#include "ui/MainWindowFixture.h"
+#include "ui/RunsFixture.h"
 #include "ui/UiText.h"
 
 #include <QAction>
@@ -213,22 +213,45 @@ TEST_F(LanguageMenuTest, ChoosingTheFirstColumnBringsEveryTextBackToEnglish) {
     EXPECT_EQ(StatusOf(1), QStringLiteral("Encrypted & Hidden"));
 }
 
-TEST_F(LanguageMenuTest, ASwitchDuringARunShowsTheTranslatedReady) {
-    StartWithShippedFile();
-    ListTwoPaths();
-    OpenWindow();
-    // A run is going and has written its counter.
-    window->FBusy = true;
-    window->FTotalItems = 5;
-    window->FCurrentItemIndex = 2;
-    window->lblStatus->setText(QStringLiteral("2/5"));
+class LanguageSwitchDuringRunTest : public RunsTest {
+protected:
+    void TearDown() override {
+        RunsTest::TearDown();
+        LoadTranslation(std::nullopt, temp / "none");
+    }
+    test::ScopedVariable locale{"LC_ALL", "C.UTF-8"};
+};
 
-    Entry(ColumnOf("fr"))->trigger();
+// The switch happens at the first progress report of a hide run over two
+// files: the label shows the translated "Ready" until the run writes its
+// counter again, and the run goes on in the new language without skipping
+// the second row (it compares the rows' statuses in the language they are
+// shown in).
+TEST_F(LanguageSwitchDuringRunTest, TheLabelShowsTheTranslatedReadyUntilTheRunNextUpdatesIt) {
+    LoadTranslation(std::nullopt, ShippedFile);
+    const fs::path first = temp / "first.txt";
+    const fs::path second = temp / "second.txt";
+    WriteFile(first, "one");
+    WriteFile(second, "two");
+    HookedMainWindow& main = OpenWindowWith({ToQ(first), ToQ(second)});
+    QAction* german = main.mmLanguage->actions().at(ColumnOf("de"));
+    QStringList labelsAfterSwitch;
+    main.OnProgress = [&](std::int64_t, std::int64_t) {
+        if (labelsAfterSwitch.isEmpty()) {
+            german->trigger();
+            labelsAfterSwitch << main.lblStatus->text();
+        }
+    };
 
-    EXPECT_EQ(window->lblStatus->text(), QStringLiteral("Prêt"));
-    EXPECT_TRUE(window->FBusy);
-    EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
-    EXPECT_EQ(StatusOf(1), QStringLiteral("Chiffré et masqué"));
+    main.btnEncryptAndHideAllClick();
+
+    EXPECT_EQ(labelsAfterSwitch, QStringList{QStringLiteral("Bereit")});
+    EXPECT_EQ(main.LabelsSeen.last(), QStringLiteral("2/2"));
+    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_TRUE(platform::FileExists(LockerOf(first)));
+    EXPECT_TRUE(platform::FileExists(LockerOf(second)));
+    EXPECT_EQ(StatusOf(0), QStringLiteral("Verschlüsselt"));
+    EXPECT_EQ(StatusOf(1), QStringLiteral("Verschlüsselt"));
 }
 
 // A file that breaks off before the code record leaves columns without a code
