@@ -136,6 +136,10 @@ public:
     // Called when both P and its locker exist: asks the user. Skip is set
     // when nothing more is to be done for P.
     bool ResolveRestoreConflict(const QString& P, bool& Skip, QString& Message);
+    // The locker engine's callbacks bound to this window: progress to
+    // LockerProgress, cancel to IsStopRequested.
+    std::function<void(const std::string&, std::int64_t, std::int64_t)> ProgressCallback();
+    std::function<bool()> CancelCallback() const;
 
     // --- the hide and restore runs (MainRuns.cpp) -------------------------
     // What sets one of the four runs apart: its rows, the status of the rows
@@ -251,10 +255,6 @@ private:
     void RequestStop();            // Stop's effect, without processing events
     bool FCloseRequested = false;  // the window closes when the run ends
     bool FBusyCursorShown = false; // the busy cursor is set by BeginBusy
-
-    // MainHideRestore.cpp: the engine's callbacks, bound to this window.
-    std::function<void(const std::string&, std::int64_t, std::int64_t)> ProgressCallback();
-    std::function<bool()> CancelCallback() const;
 
     // MainRuns.cpp: the four hide and restore runs share one procedure.
     void RunOverRows(const TRunKind& run);

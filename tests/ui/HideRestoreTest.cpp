@@ -173,6 +173,39 @@ TEST_F(RunsTest, ConflictBoxAnswers) {
     }
 }
 
+TEST_F(RunsTest, ALockerThatAppearsWhileHidingIsNeverReplaced) {
+    HookedMainWindow& main = OpenHookedWindow();
+    const fs::path file = temp / "report.txt";
+    WriteFile(file, "report");
+    main.OnProgress = [&](std::int64_t, std::int64_t) {
+        if (!fs::exists(LockerOf(file)))
+            WriteFile(LockerOf(file), "another locker");
+    };
+    const Outcome outcome = Hide(main, file);
+    EXPECT_EQ(outcome.Raised, QStringLiteral("Locker already exists: ") + ToQ(LockerOf(file)));
+    EXPECT_EQ(ReadFile(LockerOf(file)), "another locker");
+    EXPECT_EQ(ReadFile(file), "report");
+}
+
+TEST_F(RunsTest, ConflictYesStopsWhenTheExistingFolderCannotBeRemovedWhole) {
+    TfrmMain& main = OpenHookedWindow();
+    const fs::path folder = temp / "Private";
+    MakeTree(folder);
+    const TreeSnapshot original = Snapshot(folder);
+    ASSERT_TRUE(Hide(main, folder).Succeeded);
+    WriteFile(folder / "kept.txt", "newer");
+    prompts.YesNoCancelAnswers = {Answer::Yes};
+
+    faults::FailAt(faults::Op::Delete, 1); // one file of the existing folder stays
+    const Outcome outcome = Restore(main, folder);
+    faults::Clear();
+    EXPECT_FALSE(outcome.Succeeded);
+    EXPECT_EQ(outcome.Message, QStringLiteral("Failed to remove existing path before decrypting: ") + ToQ(folder));
+    EXPECT_EQ(ReadFile(folder / "kept.txt"), "newer");
+    EXPECT_TRUE(HasBits(LockerOf(folder), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(LockerOpensTo(LockerOf(folder), original));
+}
+
 TEST_F(RunsTest, StopDuringALargeExtractionRemovesThePartialItemAndHidesTheLockerAgain) {
     HookedMainWindow& main = OpenHookedWindow();
     const fs::path file = temp / "large.bin";
