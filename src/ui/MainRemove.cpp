@@ -7,29 +7,31 @@
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
 
+#include <QProgressBar>
 #include <QTreeWidget>
 
 namespace vk {
 
 namespace {
 
-// Restores the path with the window held busy, so that no other command (a
-// run, a second removal, the import, the password change, a drop) starts on
-// the same rows while the restore keeps the window responsive. No run is
-// counted, so the progress bar and counter stay hidden; Stop stays usable and
-// ends the restore like a run's.
-bool RestoreHoldingCommands(TfrmMain& window, const QString& path, QString& message) {
-    window.FBusy = true;
-    window.FStopRequested = false;
-    window.FCurrentItemIndex = 0;
-    window.FTotalItems = 0;
-    window.UpdateCommandStates();
-    ScopeExit release([&window] {
-        window.FBusy = false;
-        window.FStopRequested = false;
-        window.UpdateCommandStates();
-    });
+// Restores the path in the busy state, so that no other command (a run, a
+// second removal, the import, the password change, a drop) starts on the same
+// rows while the restore keeps the window responsive, and a close request
+// waits until the restore has ended. No run is counted, so the progress bar
+// stays hidden and the counter empty; Stop ends the restore as it ends a run's.
+bool RestoreWhileBusy(TfrmMain& window, const QString& path, QString& message) {
+    window.BeginBusy(0);
+    window.ProgressBar1->setVisible(false);
+    ScopeExit endBusy([&window] { window.EndBusy(); });
     return window.RestorePathFromLocker(path, message);
+}
+
+// The row that lists path now; nothing when it has gone meanwhile.
+QTreeWidgetItem* RowListing(const QTreeWidget& list, const QString& path) {
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        if (list.topLevelItem(i)->text(0) == path)
+            return list.topLevelItem(i);
+    return nullptr;
 }
 
 } // namespace
@@ -51,10 +53,12 @@ void TfrmMain::btnRemoveClick() {
         UpdateItemStatus(row);
         if (SameTextIgnoringAsciiCase(row->text(1), TranslatedText(StatusEncryptedHidden))) {
             QString message;
-            if (!RestoreHoldingCommands(*this, path, message))
+            if (!RestoreWhileBusy(*this, path, message))
                 throw Error(message.toStdString());
         }
-        delete row;
+        // Leaving the busy state lets waiting events run, so the row is looked
+        // up again rather than trusted to be still there.
+        delete RowListing(*ListViewPaths, path);
         SaveSettings();
     } catch (const std::exception& error) {
         FPrompts.Message(TranslatedText("Error removing: ") + path + u'\n' + QString::fromStdString(error.what()));

@@ -2,7 +2,7 @@
 // restored first, and a failed restore keeps the row.
 
 #include "ui/LockerFixture.h"
-#include "ui/MainWindowFixture.h"
+#include "ui/RunsFixture.h"
 #include "ui/UiText.h"
 
 #include <QProgressBar>
@@ -18,19 +18,13 @@ using Kind = ScriptedPrompts::Kind;
 const QString Confirmation = QStringLiteral(
     "Selected paths will be decrypted and unhidden, then items will be removed from the list. Continue?");
 
-class RemoveFromListTest : public MainWindowTest {
+class RemoveFromListTest : public RunsTest {
 protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        settings.GeneralPassword = "Correct horse 1";
-    }
     // Lists the paths, saves once so the file holds them, and selects one row.
     void ListAndSelect(const QStringList& paths, int selectedRow) {
-        OpenWindow();
-        for (const QString& path : paths)
-            window->AddPath(path);
+        OpenWindowWith(paths);
         window->SaveSettings();
-        window->ListViewPaths->topLevelItem(selectedRow)->setSelected(true);
+        Select(selectedRow);
         window->Saves = 0;
     }
     std::vector<std::string> Saved(const QStringList& paths) const {
@@ -43,14 +37,13 @@ protected:
 
 TEST_F(RemoveFromListTest, NoSelectionOnlyRefreshes_CancelDoesNothing) {
     const QString plan = MakeFile("plan.txt");
-    OpenWindow();
-    window->AddPath(plan);
+    OpenWindowWith({plan});
     window->btnRemoveClick();
     EXPECT_TRUE(prompts.Asked.empty());
     EXPECT_EQ(window->Refreshes, 1);
     EXPECT_EQ(window->Saves, 0);
 
-    window->ListViewPaths->topLevelItem(0)->setSelected(true);
+    Select(0);
     window->Refreshes = 0;
     window->btnRemoveClick(); // the confirmation is answered Cancel
     EXPECT_EQ(prompts.TextsOf(Kind::ConfirmOkCancel), QStringList{Confirmation});
@@ -79,7 +72,7 @@ TEST_F(RemoveFromListTest, VisibleRowGoesWithoutTouchingTheDisk) {
 TEST_F(RemoveFromListTest, HiddenRowIsRestoredFirstWithTheCommandsHeld) {
     const fs::path photos = temp / "Photos";
     MakePhotoFolder(photos);
-    LockAway(photos, temp / "Photos.vklocker", settings.GeneralPassword);
+    LockAway(photos, temp / "Photos.vklocker", TestPassword);
     ListAndSelect({ToQ(photos)}, 0);
     ASSERT_EQ(StatusOf(0), QStringLiteral("Encrypted & Hidden"));
     prompts.OkCancelAnswers = {true};
@@ -101,7 +94,7 @@ TEST_F(RemoveFromListTest, HiddenRowIsRestoredFirstWithTheCommandsHeld) {
 TEST_F(RemoveFromListTest, ConflictCancelledRemovesTheRowAndKeepsTheLocker) {
     const fs::path photos = temp / "Photos";
     MakePhotoFolder(photos);
-    LockAway(photos, temp / "Photos.vklocker", settings.GeneralPassword);
+    LockAway(photos, temp / "Photos.vklocker", TestPassword);
     WriteFile(photos / "new.jpg", "newer");
     const QString other = MakeFile("other.txt");
     ListAndSelect({ToQ(photos), other}, 0);
@@ -145,6 +138,32 @@ TEST_F(RemoveFromListTest, FailedRestoreKeepsTheRowAndSavesNothing) {
     EXPECT_FALSE(fs::exists(photos));
     EXPECT_EQ(window->Saves, 0);
     EXPECT_FALSE(window->FBusy);
+}
+
+// Closing the window while the removal restores: the restore stops at its
+// next check, the row stays, and the window closes once the removal is over.
+TEST_F(RemoveFromListTest, ClosingDuringTheRestoreStopsItAndClosesAfterwards) {
+    const fs::path photos = temp / "Photos";
+    MakePhotoFolder(photos);
+    LockAway(photos, temp / "Photos.vklocker", TestPassword);
+    ListAndSelect({ToQ(photos)}, 0);
+    hooked->show();
+    prompts.OkCancelAnswers = {true};
+    bool closedDuringRestore = true;
+    hooked->OnProgress = [&](std::int64_t, std::int64_t) {
+        if (!hooked->FStopRequested)
+            closedDuringRestore = hooked->close();
+    };
+
+    hooked->btnRemoveClick();
+
+    EXPECT_FALSE(closedDuringRestore);
+    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Error removing: ") + ToQ(photos) +
+                                              QStringLiteral("\nOperation cancelled by user.")});
+    EXPECT_EQ(Rows(), QStringList{ToQ(photos)});
+    EXPECT_TRUE(fs::exists(temp / "Photos.vklocker"));
+    EXPECT_FALSE(fs::exists(photos));
+    EXPECT_TRUE(WaitUntil([&] { return !hooked->isVisible(); }));
 }
 
 } // namespace
