@@ -199,12 +199,14 @@ void TfrmMain::BuildBottomBar() {
     ProgressBar1 = new QProgressBar(bar);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
-    bar->Place(ProgressBar1, QRect(178, 10, 400, 21), AnchoredPanel::Anchor::Stretch);
+    bar->Place(ProgressBar1, QRect(178, 10, 300, 21), AnchoredPanel::Anchor::Stretch);
 
     lblStatus = new QLabel(bar);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar->Place(lblStatus, QRect(583, 11, 60, 19), AnchoredPanel::Anchor::Right);
+    // Wide enough for the counter while stopping, "12/12 stopping...", in
+    // every shipped language.
+    bar->Place(lblStatus, QRect(483, 11, 160, 19), AnchoredPanel::Anchor::Right);
 
     btnStop = new QPushButton(bar);
     btnStop->setObjectName(QStringLiteral("btnStop"));

@@ -63,7 +63,10 @@ TEST_F(MainWindowTest, CaptionLayoutAndTexts) {
     EXPECT_EQ(main.btnAboutProgram->geometry().right(), main.Panel1->width() - 1);
     // The bottom bar keeps Stop and the label at the right and stretches the bar.
     EXPECT_EQ(main.Panel2->width() - main.btnStop->geometry().right(), 760 - 750 + 1);
-    EXPECT_EQ(main.ProgressBar1->width(), 400 + 900 - 760);
+    EXPECT_EQ(main.ProgressBar1->width(), 300 + 900 - 760);
+    // The counter is never cut off, also while a run stops.
+    EXPECT_GE(main.lblStatus->width(),
+              main.lblStatus->fontMetrics().horizontalAdvance(QStringLiteral("12/12 stopping...")));
     EXPECT_EQ(main.btnChangePassword->geometry(), QRect(7, 5, 158, 32));
 
     EXPECT_EQ(main.ListViewPaths->headerItem()->text(0), QStringLiteral("Path"));
