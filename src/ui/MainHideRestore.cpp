@@ -36,6 +36,15 @@ QString TargetFolderOf(const QString& path) {
     return folder.empty() ? QDir::currentPath() : ToQString(folder);
 }
 
+// Locker work needs the application password; without it the operation
+// fails before looking at the disk.
+bool PasswordIsSet(const std::string& password, QString& Message) {
+    if (!password.empty())
+        return true;
+    Message = TranslatedText("General password is not set.");
+    return false;
+}
+
 } // namespace
 
 TLockerProgressProc TfrmMain::ProgressCallback() {
@@ -50,10 +59,8 @@ TLockerCancelFunc TfrmMain::CancelCallback() const {
 bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
     Message.clear();
     const std::string password = FSettings.GeneralPassword;
-    if (password.empty()) {
-        Message = TranslatedText("General password is not set.");
+    if (!PasswordIsSet(password, Message))
         return false;
-    }
     const QString L = GetLockerPath(P);
     const QString T = L + QStringLiteral(".tmp");
     const fs::path item = ToPath(P);
@@ -121,10 +128,8 @@ bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
 bool TfrmMain::RestorePathFromLocker(const QString& P, QString& Message) {
     Message.clear();
     const std::string password = FSettings.GeneralPassword;
-    if (password.empty()) {
-        Message = TranslatedText("General password is not set.");
+    if (!PasswordIsSet(password, Message))
         return false;
-    }
     const QString L = GetLockerPath(P);
     const fs::path item = ToPath(P);
     const fs::path locker = ToPath(L);
