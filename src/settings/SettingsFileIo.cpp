@@ -1,7 +1,9 @@
 #include "settings/SettingsFileIo.h"
 
+#include "platform/Error.h"
 #include "platform/uPlatform.h"
 
+#include <string>
 #include <system_error>
 
 namespace vk {
@@ -17,7 +19,43 @@ fs::path TemporaryNameFor(const fs::path& target) {
     return temporary;
 }
 
+// Gives file a second name without replacing anything there: a hard link where
+// the file system has them, else a copy made with exclusive creation. The
+// standard library does either atomically on both systems. False when target
+// exists already; raises vk::Error on any other failure.
+bool AddNameUnlessTaken(const fs::path& file, const fs::path& target) {
+    std::error_code linkError;
+    fs::create_hard_link(file, target, linkError);
+    if (!linkError)
+        return true;
+    if (linkError == std::errc::file_exists)
+        return false;
+    std::error_code copyError;
+    fs::copy_file(file, target, fs::copy_options::none, copyError);
+    if (copyError == std::errc::file_exists)
+        return false;
+    if (copyError)
+        throw Error(copyError.message() + ": " + target.string());
+    platform::FileStream copy(target, platform::FileStream::Mode::Read);
+    copy.Sync();
+    return true;
+}
+
 } // namespace
+
+fs::path MoveToFreeName(const fs::path& file, const std::string& stem, const std::string& extension) {
+    const fs::path folder = file.parent_path();
+    for (int number = 1;; ++number) {
+        const fs::path target =
+            folder / (number == 1 ? stem + extension : stem + "-" + std::to_string(number) + extension);
+        if (!AddNameUnlessTaken(file, target))
+            continue;
+        platform::FlushFolder(folder);
+        platform::DeleteFile(file);
+        platform::FlushFolder(folder);
+        return target;
+    }
+}
 
 Bytes ReadWholeFile(const fs::path& path) {
     platform::FileStream in(path, platform::FileStream::Mode::Read);

@@ -6,6 +6,7 @@
 #include "settings/SettingsFileIo.h"
 #include "settings/SettingsLegacyLayout.h"
 
+#include <ctime>
 #include <exception>
 
 namespace vk {
@@ -16,6 +17,19 @@ namespace {
 
 constexpr const char* SettingsFileName = "settings.dt";
 constexpr const char* PassphraseSuffix = "|marigold-k5";
+constexpr const char* SetAsideStem = "settings.unreadable-";
+constexpr const char* SetAsideExtension = ".dt";
+
+// The local date and time as used in file names: 2026-12-10-141503.
+std::string FileNameTimeStamp(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    // The start-up calls this before any other thread exists.
+    const std::tm* local = std::localtime(&seconds);
+    char text[32] = {};
+    if (local == nullptr || std::strftime(text, sizeof text, "%Y-%m-%d-%H%M%S", local) == 0)
+        return std::to_string(seconds);
+    return text;
+}
 
 // The pass phrase is rebuilt for every use and wiped afterwards.
 class ScopedPassphrase {
@@ -56,6 +70,7 @@ std::string SettingsStore::SettingsPassphrase() const {
 
 bool SettingsStore::LoadSettings() {
     StoredPaths.clear();
+    FUnreadableReason.clear();
     const fs::path path = SettingsFilePath();
     if (!platform::FileExists(path))
         return true;
@@ -66,20 +81,29 @@ bool SettingsStore::LoadSettings() {
         return true;
 
     // Values are taken over only when a reader has accepted the whole file.
+    // The current layout's complaint is the one to report when it took the
+    // file for its own (another computer or account, damage).
+    std::string currentLayoutReason;
     try {
         const ScopedPassphrase passphrase(SettingsPassphrase());
         if (std::optional<SettingsValues> values = ReadCurrentSettings(image, passphrase.Text())) {
             TakeOver(*values);
             return true;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // Damaged, foreign or another version: the older layout gets its turn.
+        currentLayoutReason = error.what();
     }
     try {
         return LoadLegacySettings(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        FUnreadableReason = currentLayoutReason.empty() ? error.what() : currentLayoutReason;
         return false;
     }
+}
+
+fs::path SettingsStore::MoveSettingsFileAside(std::chrono::system_clock::time_point when) {
+    return MoveToFreeName(SettingsFilePath(), SetAsideStem + FileNameTimeStamp(when), SetAsideExtension);
 }
 
 bool SettingsStore::LoadLegacySettings(const fs::path& path) {

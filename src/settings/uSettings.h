@@ -4,6 +4,7 @@
 // protected paths, kept between runs in one encrypted, authenticated file bound
 // to this computer, this user and the application title.
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -35,6 +36,17 @@ public:
     // it, and then the three values keep what they held (paths emptied).
     // Raises vk::Error only when the file exists but cannot be opened or read.
     bool LoadSettings();
+    // Why no reader accepted the file when LoadSettings last returned false
+    // (the reader's error text); empty after a load that succeeded.
+    const std::string& UnreadableReason() const { return FUnreadableReason; }
+    // Moves the settings file aside, beside itself, under a name that carries
+    // the local date and time of when ("settings.unreadable-2026-12-10-141503.dt",
+    // with "-2", "-3", ... added when that name is taken), never replacing an
+    // existing file, and returns the new path. The next save then starts a new
+    // file instead of overwriting one this computer or account cannot read.
+    // Raises vk::Error when it cannot be moved; the file then stays in place.
+    std::filesystem::path
+    MoveSettingsFileAside(std::chrono::system_clock::time_point when = std::chrono::system_clock::now());
     // Rewrites the whole file from the three values through a temporary file
     // that replaces it; raises vk::Error on failure and then leaves the
     // previous file as it was.
@@ -54,6 +66,7 @@ private:
     std::string FTitle;
     std::optional<std::string> FHostName;
     std::optional<std::string> FUserName;
+    std::string FUnreadableReason;
 };
 
 } // namespace vk
