@@ -2,6 +2,16 @@
 // is the application password, so a change rewrites every locker: first every
 // hidden path is restored with the old password, then all of them are hidden
 // again with the new one.
+//
+// Which password the settings file holds decides what the user can open after
+// the program ends at any instant, a crash included:
+//   - during pass 1 the file holds the old password; each listed path is a
+//     readable item or a locker under the old password;
+//   - once pass 1 is through, every listed path is a readable item, and the
+//     new password is saved (flushed to the disk) before the first locker is
+//     written under it;
+//   - during pass 2 the file holds the new password; each listed path is a
+//     readable item or a locker under the new password.
 
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
@@ -12,8 +22,10 @@
 #include "ui/UnitMain.h"
 
 #include <QProgressBar>
-#include <QTreeWidget>
+#include <algorithm>
 #include <exception>
+#include <utility>
+#include <vector>
 
 namespace vk {
 
@@ -25,13 +37,38 @@ bool LockerExists(const QString& path) {
     return platform::FileExists(ToPath(TfrmMain::GetLockerPath(path)));
 }
 
-// The listed paths whose locker file exists, in row order.
-QStringList PathsWithLocker(const TfrmMain& window) {
+// The listed paths whose locker file exists and that are not in done, in row order.
+QStringList PathsWithLocker(const TfrmMain& window, const QStringList& done = {}) {
     QStringList hidden;
     for (const QString& path : window.ListedPaths())
-        if (LockerExists(path))
+        if (!done.contains(path) && LockerExists(path))
             hidden << path;
     return hidden;
+}
+
+// True when path lies somewhere inside folder.
+bool LiesInside(const QString& path, const QString& folder) {
+    const std::filesystem::path relative = ToPath(path).lexically_relative(ToPath(folder));
+    return !relative.empty() && relative != "." && *relative.begin() != "..";
+}
+
+// The order in which pass 2 hides the restored paths: a path that lies inside
+// another restored folder before that folder (hiding the folder first would
+// take the path's readable item into the folder's locker); otherwise the order
+// in which they were restored.
+QStringList InnermostFirst(const QStringList& restored) {
+    std::vector<std::pair<int, QString>> byDepth;
+    for (const QString& path : restored) {
+        const auto depth = std::count_if(restored.begin(), restored.end(),
+                                         [&](const QString& folder) { return LiesInside(path, folder); });
+        byDepth.emplace_back(static_cast<int>(depth), path);
+    }
+    std::stable_sort(byDepth.begin(), byDepth.end(),
+                     [](const auto& first, const auto& second) { return first.first > second.first; });
+    QStringList ordered;
+    for (const auto& entry : byDepth)
+        ordered << entry.second;
+    return ordered;
 }
 
 // Shows the counter for the item about to be processed and starts its
@@ -44,6 +81,43 @@ void ShowItemStarted(TfrmMain& window, int done) {
 
 [[noreturn]] void RaiseItemFailure(const char* what, const QString& path, const QString& reason) {
     throw Error((TranslatedText(what) + path + LineBreak + reason).toStdString());
+}
+
+// The last line of an outcome message: which password opens the lockers now.
+QString PasswordInForceText(const std::string& inForce, const std::string& newPassword) {
+    if (inForce.empty())
+        return TranslatedText("No password is set; the program ends.");
+    if (inForce == newPassword)
+        return TranslatedText("The new password is in force.");
+    return TranslatedText("The old password is still in force.");
+}
+
+// Pass 1: restores every path of pending with the old password, in order,
+// and then every listed path whose locker came back with a restored folder (a
+// hidden path inside another hidden path), until no listed locker is left.
+// Each discovered path adds two items to the run. Returns the restored paths
+// in the order restored; ends early, between items, when Stop was pressed.
+QStringList RestoreEveryLocker(TfrmMain& window, QStringList pending, int& done) {
+    QStringList restored;
+    while (!pending.isEmpty()) {
+        for (const QString& path : pending) {
+            if (window.FStopRequested)
+                return restored;
+            ShowItemStarted(window, ++done);
+            QString reason;
+            if (!window.RestorePathFromLocker(path, reason))
+                RaiseItemFailure("Error decrypting: ", path, reason);
+            // A conflict answered with "skip" reports success but keeps the
+            // locker under the old password; the change cannot complete then.
+            if (LockerExists(path))
+                RaiseItemFailure("Error decrypting: ", path,
+                                 TranslatedText("Locker already exists: ") + TfrmMain::GetLockerPath(path));
+            restored << path;
+        }
+        pending = PathsWithLocker(window, restored);
+        window.FTotalItems += 2 * static_cast<int>(pending.size());
+    }
+    return restored;
 }
 
 } // namespace
@@ -63,40 +137,42 @@ void TfrmMain::btnChangePasswordClick() {
         return;
     }
 
+    // The password is in force only once the settings file holds it: a
+    // password kept in memory alone would lock every locker written under it
+    // away at the next start. On a first run this leaves no password set, and
+    // the window's activation then ends the program.
+    const auto putNewPasswordInForce = [&] {
+        FSettings.GeneralPassword = newPassword;
+        try {
+            SaveSettings();
+        } catch (...) {
+            FSettings.GeneralPassword = oldPassword;
+            throw;
+        }
+    };
+    const auto reportFailure = [&](const std::exception& error) {
+        FPrompts.Message(TranslatedText("Password change failed.") + LineBreak + QString::fromStdString(error.what()) +
+                         LineBreak + PasswordInForceText(FSettings.GeneralPassword, newPassword));
+    };
+
     // The rows hidden at this moment, in row order: exactly those whose locker
     // file exists, whatever their status text says. The list cannot change
     // while the change runs (busy state).
     const QStringList hiddenPaths = PathsWithLocker(*this);
     if (hiddenPaths.isEmpty()) {
-        FSettings.GeneralPassword = newPassword;
-        SaveSettings();
+        try {
+            putNewPasswordInForce();
+        } catch (const std::exception& error) {
+            reportFailure(error);
+        }
         return;
     }
 
     BeginBusy(2 * static_cast<int>(hiddenPaths.size()));
     ScopeExit endBusy([this] { EndBusy(); });
-    // Set once pass 2 begins. From then on no locker under the old password is
-    // left (pass 1 restored them all) and every locker written belongs to the
-    // new password, so the new password is the one to keep and save whatever
-    // happens next: going back to the old one would leave lockers that the
-    // program's own password cannot open.
-    bool newPasswordInForce = false;
     int done = 0;
     try {
-        // Pass 1: restore every hidden path with the old password.
-        for (const QString& path : hiddenPaths) {
-            if (FStopRequested)
-                break;
-            ShowItemStarted(*this, ++done);
-            QString reason;
-            if (!RestorePathFromLocker(path, reason))
-                RaiseItemFailure("Error decrypting: ", path, reason);
-            // A conflict answered with "skip" reports success but keeps the
-            // locker under the old password; the change cannot complete then.
-            if (LockerExists(path))
-                RaiseItemFailure("Error decrypting: ", path,
-                                 TranslatedText("Locker already exists: ") + GetLockerPath(path));
-        }
+        const QStringList restored = RestoreEveryLocker(*this, hiddenPaths, done);
         if (FStopRequested) {
             // Paths restored so far are readable and without a locker; the
             // rest are lockers under the old password, which stays in force.
@@ -104,24 +180,31 @@ void TfrmMain::btnChangePasswordClick() {
             return;
         }
 
+        // Every listed path is readable now and none needs the old password:
+        // the new one goes to the disk before any locker is written under it.
+        putNewPasswordInForce();
+
         // Pass 2: hide every restored path again with the new password.
-        FSettings.GeneralPassword = newPassword;
-        newPasswordInForce = true;
-        for (const QString& path : hiddenPaths) {
+        qsizetype hiddenAgain = 0;
+        for (const QString& path : InnermostFirst(restored)) {
             if (FStopRequested)
                 break;
             ShowItemStarted(*this, ++done);
             QString reason;
             if (!HidePathIntoLocker(path, reason))
                 RaiseItemFailure("Error encrypting: ", path, reason);
+            ++hiddenAgain;
         }
-        // Completed, or stopped between items of pass 2: either way the
-        // lockers on disk need the new password.
         RefreshAllStatuses();
         SaveSettings();
+        // Stopped between items of pass 2: the paths not yet hidden again stay
+        // readable, and the user must know the new password opens the rest.
+        if (hiddenAgain < restored.size())
+            FPrompts.Message(TranslatedText("Password change stopped.") + LineBreak +
+                             PasswordInForceText(FSettings.GeneralPassword, newPassword));
     } catch (const std::exception& error) {
-        if (!newPasswordInForce)
-            FSettings.GeneralPassword = oldPassword;
+        // Before the new password was saved the old one is still in force (a
+        // failed save of the new one has put it back); after, the new one.
         RefreshAllStatuses();
         // The failure is reported even when saving fails too; the saving
         // error is then shown by the command's error display.
@@ -131,7 +214,7 @@ void TfrmMain::btnChangePasswordClick() {
         } catch (const std::exception&) {
             saveError = std::current_exception();
         }
-        FPrompts.Message(TranslatedText("Password change failed.") + LineBreak + QString::fromStdString(error.what()));
+        reportFailure(error);
         if (saveError)
             std::rethrow_exception(saveError);
     }

@@ -5,10 +5,15 @@
 #include "locker/uLocker.h"
 #include "platform/uPlatform.h"
 #include "ui/MainWindowFixture.h"
+#include "ui/ScopeExit.h"
+#include "ui/UiText.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <functional>
+#include <map>
+#include <utility>
 
 namespace vk::test {
 namespace {
@@ -17,8 +22,45 @@ namespace fs = std::filesystem;
 
 const QString CrLf = QStringLiteral("\r\n");
 
+// Runs a step at the first progress report of each item of a run: the item
+// has started, and nothing of it is on the disk under a final name yet. A
+// kill at that instant leaves the disk exactly as the step finds it.
+class ObservedMainWindow : public CountingMainWindow {
+public:
+    using CountingMainWindow::CountingMainWindow;
+    std::function<void()> AtItemStart;
+    // Runs instead of the first settings save when set (then cleared).
+    std::function<void()> AtNextSave;
+
+    void LockerProgress(const std::string& path, std::int64_t done, std::int64_t total) override {
+        if (FCurrentItemIndex != FLastItem) {
+            FLastItem = FCurrentItemIndex;
+            if (AtItemStart)
+                AtItemStart();
+        }
+        CountingMainWindow::LockerProgress(path, done, total);
+    }
+    void SaveSettings() override {
+        if (AtNextSave) {
+            const std::function<void()> step = std::exchange(AtNextSave, nullptr);
+            step();
+            return;
+        }
+        CountingMainWindow::SaveSettings();
+    }
+
+private:
+    int FLastItem = -1;
+};
+
 class PasswordChangeTest : public MainWindowTest {
 protected:
+    ObservedMainWindow& OpenObservedWindow() {
+        auto observed = std::make_unique<ObservedMainWindow>(settings, prompts);
+        ObservedMainWindow& result = *observed;
+        window = std::move(observed);
+        return result;
+    }
     // Lists the paths and hides those named in hide with password; the
     // settings file then holds "old" and the list.
     void ListAndHide(const QStringList& paths, const QStringList& hide, const std::string& password = "old") {
@@ -56,6 +98,27 @@ protected:
         WriteFile(temp / name / "inner" / "deep.txt", "deep");
         WriteFile(temp / name / "top.txt", "top");
         return ToQ(temp / name);
+    }
+    // What a restart would find for each path: "readable" (the item with its
+    // content), "opens" (a locker that opens with the saved password) or what
+    // is wrong. content maps each path to a file in it (or itself) and its
+    // text. The path under work, if any, is left to the hide and restore tests.
+    std::vector<std::string> AfterARestart(const std::map<QString, std::pair<fs::path, std::string>>& content,
+                                           const QString& underWork = {}) const {
+        const std::string saved = SavedPassword();
+        std::vector<std::string> found;
+        for (const auto& [path, expected] : content) {
+            const fs::path file = expected.first.empty() ? ToPath(path) : ToPath(path) / expected.first;
+            if (path == underWork)
+                found.push_back("under work");
+            else if (fs::exists(path.toStdString()))
+                found.push_back(fs::exists(file) && ReadFile(file) == expected.second ? "readable" : "partial");
+            else if (!LockerOf(path))
+                found.push_back("neither");
+            else
+                found.push_back(Opens(path, saved) ? "opens" : "needs another password");
+        }
+        return found;
     }
 };
 
@@ -158,6 +221,7 @@ TEST_F(PasswordChangeTest, ALockerTheOldPasswordCannotOpenEndsThePassword) {
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Password change failed.") + CrLf +
                                        QStringLiteral("Error decrypting: ") + foreign + CrLf))
         << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].endsWith(CrLf + QStringLiteral("The old password is still in force.")));
     EXPECT_EQ(prompts.AskedOf(ScriptedPrompts::Kind::Message)[0].icon, Prompts::Icon::None);
     // The path restored before the failure is readable; nothing is under the new password.
     EXPECT_EQ(ReadFile(temp / "first.txt"), "content");
@@ -213,7 +277,8 @@ TEST_F(PasswordChangeTest, StopDuringARestoreFailsTheChangeAndSavesTheOldPasswor
 
     EXPECT_EQ(prompts.Messages(),
               QStringList{QStringLiteral("Password change failed.") + CrLf + QStringLiteral("Error decrypting: ") +
-                          second + CrLf + QStringLiteral("Operation cancelled by user.")});
+                          second + CrLf + QStringLiteral("Operation cancelled by user.") + CrLf +
+                          QStringLiteral("The old password is still in force.")});
     EXPECT_EQ(ReadFile(temp / "first.txt"), "content"); // restored before the stop, stays readable
     EXPECT_FALSE(LockerOf(first));
     EXPECT_FALSE(fs::exists(temp / "second.txt"));
@@ -235,7 +300,8 @@ TEST_F(PasswordChangeTest, ALockerKeptByTheConflictBoxEndsThePass) {
 
     EXPECT_EQ(prompts.Messages(),
               QStringList{QStringLiteral("Password change failed.") + CrLf + QStringLiteral("Error decrypting: ") +
-                          first + CrLf + QStringLiteral("Locker already exists: ") + TfrmMain::GetLockerPath(first)});
+                          first + CrLf + QStringLiteral("Locker already exists: ") + TfrmMain::GetLockerPath(first) +
+                          CrLf + QStringLiteral("The old password is still in force.")});
     EXPECT_TRUE(Opens(first, "old"));
     EXPECT_EQ(ReadFile(temp / "first.txt"), "other copy");
     EXPECT_EQ(settings.GeneralPassword, "old");
@@ -261,7 +327,8 @@ TEST_F(PasswordChangeTest, AFailureInTheSecondPassKeepsAndSavesTheNewPassword) {
 
     EXPECT_EQ(prompts.Messages(),
               QStringList{QStringLiteral("Password change failed.") + CrLf + QStringLiteral("Error encrypting: ") +
-                          renamed + CrLf + QStringLiteral("Path not found: ") + renamed});
+                          renamed + CrLf + QStringLiteral("Path not found: ") + renamed + CrLf +
+                          QStringLiteral("The new password is in force.")});
     EXPECT_TRUE(Opens(first, "new"));
     EXPECT_EQ(ReadFile(temp / "moved.txt"), "content");
     EXPECT_EQ(settings.GeneralPassword, "new");
@@ -290,13 +357,152 @@ TEST_F(PasswordChangeTest, StopDuringTheSecondPassKeepsAndSavesTheNewPassword) {
 
     EXPECT_EQ(prompts.Messages(),
               QStringList{QStringLiteral("Password change failed.") + CrLf + QStringLiteral("Error encrypting: ") +
-                          second + CrLf + QStringLiteral("Operation cancelled by user.")});
+                          second + CrLf + QStringLiteral("Operation cancelled by user.") + CrLf +
+                          QStringLiteral("The new password is in force.")});
     EXPECT_TRUE(Opens(first, "new"));
     EXPECT_EQ(ReadFile(temp / "second.txt"), "content");
     EXPECT_FALSE(LockerOf(second));
     EXPECT_EQ(settings.GeneralPassword, "new");
     EXPECT_EQ(SavedPassword(), "new");
     EXPECT_FALSE(window->FBusy);
+}
+
+// ---- The settings file and the lockers agree at every instant -------------
+
+// At the start of every item (an instant a crash may hit) a restart finds each
+// path readable or in a locker that the saved password opens; the new password
+// reaches the file after the last restore and before the first hide.
+TEST_F(PasswordChangeTest, ARestartAtAnyItemFindsEveryPathUnderTheSavedPassword) {
+    ObservedMainWindow& main = OpenObservedWindow();
+    const QString first = MakeFile("first.txt");
+    const QString folder = MakeFolder("folder");
+    const QString last = MakeFile("last.txt");
+    ListAndHide({first, folder, last}, {first, folder, last});
+    const std::map<QString, std::pair<fs::path, std::string>> content = {
+        {first, {"", "content"}}, {folder, {fs::path("inner") / "deep.txt", "deep"}}, {last, {"", "content"}}};
+
+    // Both passes take the rows in order.
+    const QStringList order = {first, folder, last};
+    std::vector<std::string> savedAtItem;
+    main.AtItemStart = [&] {
+        SCOPED_TRACE(main.lblStatus->text().toStdString());
+        savedAtItem.push_back(SavedPassword());
+        const QString underWork = order[(main.FCurrentItemIndex - 1) % order.size()];
+        for (const std::string& state : AfterARestart(content, underWork))
+            EXPECT_TRUE(state == "readable" || state == "opens" || state == "under work") << state;
+    };
+    ChangeTo(QStringLiteral("new"));
+
+    EXPECT_EQ(savedAtItem, (std::vector<std::string>{"old", "old", "old", "new", "new", "new"}));
+    EXPECT_EQ(AfterARestart(content), (std::vector<std::string>(3, "opens")));
+    EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join(u'|').toStdString();
+}
+
+// The new password cannot be saved once pass 1 is through: nothing is written
+// under it, the old one stays in force, and every path is readable.
+TEST_F(PasswordChangeTest, ANewPasswordThatCannotBeSavedIsNeverUsed) {
+    ObservedMainWindow& main = OpenObservedWindow();
+    const QString first = MakeFile("first.txt");
+    const QString second = MakeFile("second.txt");
+    ListAndHide({first, second}, {first, second});
+    main.AtNextSave = [&] {
+        platform::faults::FailWriteAfter(0);
+        ScopeExit clear([] { platform::faults::Clear(); });
+        main.CountingMainWindow::SaveSettings();
+    };
+
+    ChangeTo(QStringLiteral("new"));
+
+    const QStringList messages = prompts.Messages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Password change failed.") + CrLf)) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].endsWith(CrLf + QStringLiteral("The old password is still in force.")))
+        << messages[0].toStdString();
+    EXPECT_EQ(settings.GeneralPassword, "old");
+    EXPECT_EQ(SavedPassword(), "old");
+    for (const char* name : {"first.txt", "second.txt"}) {
+        EXPECT_EQ(ReadFile(temp / name), "content") << name;
+        EXPECT_FALSE(LockerOf(ToQ(temp / name))) << name;
+    }
+    EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
+}
+
+// A first password, or a new one without lockers, that cannot be saved is not
+// kept: on a first run no password is set, so the program ends.
+TEST_F(PasswordChangeTest, APasswordThatCannotBeSavedIsNotKept) {
+    struct Case {
+        const char* name;
+        std::string stored;
+        QString lastLine;
+    };
+    const Case cases[] = {
+        {"first run", "", QStringLiteral("No password is set; the program ends.")},
+        {"no locker on disk", "old", QStringLiteral("The old password is still in force.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(settings.SettingsFilePath());
+        CountingMainWindow& main = OpenWindow();
+        settings.GeneralPassword = c.stored;
+        prompts.Asked.clear();
+        prompts.NewPasswordAnswers = {QStringLiteral("new")};
+        platform::faults::FailAt(platform::faults::Op::Rename, 1);
+        ScopeExit clear([] { platform::faults::Clear(); });
+        main.show();
+        if (c.stored.empty())
+            main.FormActivate();
+        else
+            main.btnChangePasswordClick();
+
+        EXPECT_EQ(settings.GeneralPassword, c.stored);
+        EXPECT_FALSE(fs::exists(settings.SettingsFilePath()));
+        const QStringList messages = prompts.Messages();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Password change failed.") + CrLf))
+            << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].endsWith(CrLf + c.lastLine)) << messages[0].toStdString();
+        // A first run ends as when the dialog is cancelled: the window closes.
+        EXPECT_EQ(main.isVisible(), !c.stored.empty());
+    }
+}
+
+// A hidden path inside a hidden folder comes back with the folder in pass 1;
+// it is restored with the old password too and hidden again before the
+// folder, so the new password opens every level.
+TEST_F(PasswordChangeTest, HiddenPathsInsideHiddenFoldersAreRewrittenToo) {
+    const fs::path outer = temp / "outer";
+    WriteFile(outer / "middle" / "inner.txt", "inner");
+    WriteFile(outer / "middle" / "beside.txt", "beside");
+    WriteFile(outer / "top.txt", "top");
+    const QString outerPath = ToQ(outer);
+    const QString middlePath = ToQ(outer / "middle");
+    const QString innerPath = ToQ(outer / "middle" / "inner.txt");
+    // Listed outermost first; hidden innermost first, each into the next.
+    ListAndHide({outerPath, middlePath, innerPath}, {innerPath, middlePath, outerPath});
+    ASSERT_FALSE(LockerOf(middlePath)); // inside the outer locker
+
+    QStringList counter;
+    QObject::connect(window->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        if (value > 0 && (counter.isEmpty() || counter.back() != window->lblStatus->text()))
+            counter << window->lblStatus->text();
+    });
+    ChangeTo(QStringLiteral("new"));
+
+    EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join(u'|').toStdString();
+    // Each level is found when the one around it comes back.
+    EXPECT_EQ(counter, (QStringList{QStringLiteral("1/2"), QStringLiteral("2/4"), QStringLiteral("3/6"),
+                                    QStringLiteral("4/6"), QStringLiteral("5/6"), QStringLiteral("6/6")}));
+    EXPECT_EQ(SavedPassword(), "new");
+    EXPECT_FALSE(fs::exists(outer));
+    for (const QString& level : {outerPath, middlePath, innerPath}) {
+        SCOPED_TRACE(level.toStdString());
+        EXPECT_TRUE(Opens(level, "new"));
+        QString message;
+        ASSERT_TRUE(window->RestorePathFromLocker(level, message)) << message.toStdString();
+    }
+    EXPECT_EQ(ReadFile(outer / "middle" / "inner.txt"), "inner");
+    EXPECT_EQ(ReadFile(outer / "middle" / "beside.txt"), "beside");
+    EXPECT_EQ(ReadFile(outer / "top.txt"), "top");
 }
 
 // ---- No password: hide and restore refuse before touching the disk --------
