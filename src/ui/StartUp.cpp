@@ -1,10 +1,13 @@
 #include "ui/StartUp.h"
 
+#include "platform/Error.h"
 #include "settings/uSettings.h"
 #include "translation/translation.h"
 #include "ui/LanguageChoice.h"
 #include "ui/Prompts.h"
 #include "ui/Resources.h"
+#include "ui/SingleInstance.h"
+#include "ui/UiText.h"
 #include "ui/UnitMain.h"
 #include "ui/VisualStyle.h"
 #include "update/UpdateAtStartup.h"
@@ -32,6 +35,31 @@ void LoadLanguage() {
     LoadTranslation(storedCode);
 }
 
+// A settings file that no reader accepts here (made under another host or
+// user name, or damaged) still holds the only copy of the old password and
+// list: it is moved aside, so the first save cannot overwrite it, and the user
+// learns why and where it lies. A file that cannot be moved aside ends the
+// program instead.
+void SetUnreadableSettingsAside(SettingsStore& settings, Prompts& prompts) {
+    const QString lineBreak = QStringLiteral("\r\n");
+    const QString reason = QString::fromStdString(settings.UnreadableReason());
+    std::filesystem::path aside;
+    try {
+        aside = settings.MoveSettingsFileAside();
+    } catch (const std::exception& error) {
+        throw Error((TranslatedText("The settings file cannot be opened here and cannot be moved aside:") + lineBreak +
+                     reason + lineBreak + QString::fromStdString(error.what()))
+                        .toStdString());
+    }
+    prompts.Message(TranslatedText("The settings file cannot be opened here:") + lineBreak + reason + lineBreak +
+                        TranslatedText("It may come from another computer or user name, or it is damaged. "
+                                       "It was moved to:") +
+                        lineBreak + ToQString(aside) + lineBreak +
+                        TranslatedText("The program starts as on its first run. Lockers made before open with their "
+                                       "own password through Import Locker."),
+                    Prompts::Icon::Warning);
+}
+
 } // namespace
 
 UpdateStep WebSiteUpdateStep() {
@@ -49,20 +77,27 @@ void IdentifyToDesktop() {
 }
 
 std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts,
-                                              const UpdateStep& offerUpdate) {
+                                              const UpdateStep& offerUpdate, SingleInstance* instance) {
     // 1, 2: the application object exists; on this desktop the main window
     // owns its task-bar entry by itself.
     ApplyStyleOrReport(application, prompts); // 3
     SetApplicationTitle();                    // 4
     IdentifyToDesktop();
     LoadLanguage(); // 5
+    // Only one copy runs per user: a later start brings the running copy
+    // forward and ends before it reads the settings.
+    if (instance != nullptr && !instance->ClaimOrHandOver())
+        return nullptr;
     // 6: when the update dialog's outcome is to exit (an update was started or
     //    the running version may no longer be used), no settings are read and
     //    no window is created.
     if (!offerUpdate(prompts))
         return nullptr;
     settings.StoredPaths.clear(); // 7
-    settings.LoadSettings();      // 8: only GeneralPassword decides what follows
+    // 8: only GeneralPassword decides what follows; a file no reader accepts
+    //    is moved aside before anything can be saved over it.
+    if (!settings.LoadSettings())
+        SetUnreadableSettingsAside(settings, prompts);
     // 9: with a password set, one attempt at the password prompt; cancelled
     //    or wrong (the prompt has said so), the program ends and saves nothing.
     if (!settings.GeneralPassword.empty() &&
@@ -77,9 +112,11 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
 }
 
 int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts, const UpdateStep& offerUpdate) {
+    SingleInstance instance(SingleInstance::ServerPathFor(settings));
+    QObject::connect(&instance, &SingleInstance::ActivationRequested, &BringProgramForward);
     std::unique_ptr<TfrmMain> mainWindow;
     try {
-        mainWindow = StartUpToMainWindow(application, settings, prompts, offerUpdate);
+        mainWindow = StartUpToMainWindow(application, settings, prompts, offerUpdate, &instance);
     } catch (const std::exception& error) {
         prompts.Message(QString::fromStdString(error.what()), Prompts::Icon::Error);
         return 1;

@@ -14,6 +14,7 @@ namespace vk {
 
 class Prompts;
 class SettingsStore;
+class SingleInstance;
 class TfrmMain;
 
 // Sets the application title every later step depends on (settings folder,
@@ -31,13 +32,17 @@ using UpdateStep = std::function<bool(Prompts&)>;
 UpdateStep WebSiteUpdateStep();
 
 // Every step before the message loop. Returns no window when the program is to
-// end without one; errors escape to the caller.
+// end without one (also when instance finds another copy running and hands
+// over to it); errors escape to the caller. Without an instance no check for
+// another copy is made.
 std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, SettingsStore& settings, Prompts& prompts,
-                                              const UpdateStep& offerUpdate = WebSiteUpdateStep());
+                                              const UpdateStep& offerUpdate = WebSiteUpdateStep(),
+                                              SingleInstance* instance = nullptr);
 
-// The whole life of the program after the application object exists. An error
-// before the message loop is shown in an error box and ends the program.
-// Returns the process exit code.
+// The whole life of the program after the application object exists: only
+// one copy runs per user, and a later start hands over to it and ends. An
+// error before the message loop is shown in an error box and ends the
+// program. Returns the process exit code.
 int RunProgram(QApplication& application, SettingsStore& settings, Prompts& prompts,
                const UpdateStep& offerUpdate = WebSiteUpdateStep());
 

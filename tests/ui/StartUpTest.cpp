@@ -1,6 +1,7 @@
 // The start-up sequence, the built-in style and the end of the program.
 
 #include "ui/StartUp.h"
+#include "platform/uPlatform.h"
 #include "settings/uSettings.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompts.h"
@@ -77,6 +78,112 @@ TEST(StartUpTest, AFirstStartWithoutSettingsLeavesNoSettingsFile) {
     QTimer::singleShot(0, [] { QApplication::closeAllWindows(); });
     EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
     EXPECT_FALSE(fs::exists(settings.SettingsFilePath()));
+}
+
+// Polls the event loop until condition holds, then runs action once; after ten
+// seconds it closes every window, so a failing test ends.
+void When(const std::function<bool()>& condition, const std::function<void()>& action) {
+    auto* timer = new QTimer;
+    auto* waited = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        const bool ready = condition();
+        if (!ready && ++*waited < 1000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete waited;
+        if (ready)
+            action();
+        else
+            QApplication::closeAllWindows();
+    });
+    timer->start(10);
+}
+
+TfrmMain* VisibleMainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* main = qobject_cast<TfrmMain*>(widget); main && main->isVisible())
+            return main;
+    return nullptr;
+}
+
+// After a host rename the settings file no longer opens: it is moved aside
+// (never overwritten), the user is told why and where, and the program starts
+// as on a first run.
+TEST(StartUpTest, SettingsFromBeforeAHostRenameAreMovedAsideAndTheUserIsTold) {
+    TempFolder temp;
+    QApplication& application = QtTestApp();
+    SettingsStore beforeRename(ApplicationTitle, "host-before-rename", platform::UserName());
+    beforeRename.GeneralPassword = "pw";
+    beforeRename.StoredPaths = {(temp / "kept.txt").string()};
+    beforeRename.WriteSettingsFile();
+    const fs::path file = beforeRename.SettingsFilePath();
+    const std::string original = ReadFile(file);
+
+    SettingsStore settings;
+    ScriptedPrompts prompts;
+    prompts.NewPasswordAnswers = {QStringLiteral("fresh")};
+    When([&] { return VisibleMainWindow() != nullptr && settings.GeneralPassword == "fresh"; },
+         [] { VisibleMainWindow()->Exit1Click(); });
+    EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
+
+    std::vector<fs::path> setAside;
+    for (const auto& entry : fs::directory_iterator(file.parent_path()))
+        if (entry.path().filename().string().starts_with("settings.unreadable-"))
+            setAside.push_back(entry.path());
+    ASSERT_EQ(setAside.size(), 1u);
+    EXPECT_EQ(ReadFile(setAside[0]), original);
+    const QString crLf = QStringLiteral("\r\n");
+    EXPECT_EQ(prompts.Messages(),
+              QStringList{QStringLiteral("The settings file cannot be opened here:") + crLf +
+                          QStringLiteral("Settings integrity check failed.") + crLf +
+                          QStringLiteral("It may come from another computer or user name, or it is damaged. It was "
+                                         "moved to:") +
+                          crLf + QString::fromStdString(setAside[0].string()) + crLf +
+                          QStringLiteral("The program starts as on its first run. Lockers made before open with "
+                                         "their own password through Import Locker.")});
+    EXPECT_EQ(prompts.AskedOf(ScriptedPrompts::Kind::Message)[0].icon, Prompts::Icon::Warning);
+    EXPECT_TRUE(prompts.AskedOf(ScriptedPrompts::Kind::AskApplicationPassword).empty());
+    // The first save made a new file beside the one set aside.
+    SettingsStore reader;
+    ASSERT_TRUE(reader.LoadSettings());
+    EXPECT_EQ(reader.GeneralPassword, "fresh");
+    EXPECT_TRUE(reader.StoredPaths.empty());
+}
+
+// A second start while the program runs brings the running window forward
+// and ends at once: it asks nothing and reads no settings.
+TEST(StartUpTest, ASecondStartBringsTheRunningWindowForwardAndEnds) {
+    TempFolder temp;
+    QApplication& application = QtTestApp();
+    {
+        SettingsStore seed;
+        seed.GeneralPassword = "pw";
+        seed.WriteSettingsFile();
+    }
+    SettingsStore settings;
+    ScriptedPrompts prompts;
+    prompts.ApplicationPasswordAnswers = {true};
+    int secondExit = -1;
+    bool broughtForward = false;
+    ScriptedPrompts secondPrompts;
+    When([] { return VisibleMainWindow() != nullptr; },
+         [&] {
+             VisibleMainWindow()->showMinimized();
+             SettingsStore secondSettings;
+             secondExit = RunProgram(application, secondSettings, secondPrompts, NoUpdateOffered);
+             When([] { return !VisibleMainWindow()->isMinimized(); },
+                  [&] {
+                      broughtForward = true;
+                      VisibleMainWindow()->Exit1Click();
+                  });
+         });
+    EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
+
+    EXPECT_EQ(secondExit, 0);
+    EXPECT_TRUE(broughtForward);
+    EXPECT_TRUE(secondPrompts.Asked.empty());
+    EXPECT_EQ(prompts.AskedOf(ScriptedPrompts::Kind::AskApplicationPassword).size(), 1u);
 }
 
 TEST(StartUpTest, TheLanguageChoiceIsKeptUnderTheApplicationTitle) {
