@@ -427,6 +427,32 @@ TEST_F(PasswordChangeTest, ANewPasswordThatCannotBeSavedIsNeverUsed) {
     EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
 }
 
+// Stop pressed while the new password is being saved is seen before the first
+// hide: every path stays readable, and the message says the new password is
+// the one in force (the user may expect the old one after a Stop).
+TEST_F(PasswordChangeTest, AStopBeforeTheFirstHideSaysTheNewPasswordIsInForce) {
+    ObservedMainWindow& main = OpenObservedWindow();
+    const QString first = MakeFile("first.txt");
+    const QString second = MakeFile("second.txt");
+    ListAndHide({first, second}, {first, second});
+    main.AtNextSave = [&] {
+        main.CountingMainWindow::SaveSettings();
+        main.btnStopClick();
+    };
+
+    ChangeTo(QStringLiteral("new"));
+
+    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Password change stopped.") + CrLf +
+                                              QStringLiteral("The new password is in force.")});
+    EXPECT_EQ(settings.GeneralPassword, "new");
+    EXPECT_EQ(SavedPassword(), "new");
+    for (const char* name : {"first.txt", "second.txt"}) {
+        EXPECT_EQ(ReadFile(temp / name), "content") << name;
+        EXPECT_FALSE(LockerOf(ToQ(temp / name))) << name;
+    }
+    EXPECT_FALSE(main.FBusy);
+}
+
 // A first password, or a new one without lockers, that cannot be saved is not
 // kept: on a first run no password is set, so the program ends.
 TEST_F(PasswordChangeTest, APasswordThatCannotBeSavedIsNotKept) {
