@@ -80,26 +80,6 @@ TEST(StartUpTest, AFirstStartWithoutSettingsLeavesNoSettingsFile) {
     EXPECT_FALSE(fs::exists(settings.SettingsFilePath()));
 }
 
-// Polls the event loop until condition holds, then runs action once; after ten
-// seconds it closes every window, so a failing test ends.
-void When(const std::function<bool()>& condition, const std::function<void()>& action) {
-    auto* timer = new QTimer;
-    auto* waited = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        const bool ready = condition();
-        if (!ready && ++*waited < 1000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete waited;
-        if (ready)
-            action();
-        else
-            QApplication::closeAllWindows();
-    });
-    timer->start(10);
-}
-
 TfrmMain* VisibleMainWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* main = qobject_cast<TfrmMain*>(widget); main && main->isVisible())
@@ -123,8 +103,11 @@ TEST(StartUpTest, SettingsFromBeforeAHostRenameAreMovedAsideAndTheUserIsTold) {
     SettingsStore settings;
     ScriptedPrompts prompts;
     prompts.NewPasswordAnswers = {QStringLiteral("fresh")};
-    When([&] { return VisibleMainWindow() != nullptr && settings.GeneralPassword == "fresh"; },
-         [] { VisibleMainWindow()->Exit1Click(); });
+    QTimer::singleShot(0, [&] {
+        if (WaitUntil([&] { return VisibleMainWindow() != nullptr && settings.GeneralPassword == "fresh"; }))
+            VisibleMainWindow()->Exit1Click();
+        QApplication::closeAllWindows();
+    });
     EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
 
     std::vector<fs::path> setAside;
@@ -167,17 +150,15 @@ TEST(StartUpTest, ASecondStartBringsTheRunningWindowForwardAndEnds) {
     int secondExit = -1;
     bool broughtForward = false;
     ScriptedPrompts secondPrompts;
-    When([] { return VisibleMainWindow() != nullptr; },
-         [&] {
-             VisibleMainWindow()->showMinimized();
-             SettingsStore secondSettings;
-             secondExit = RunProgram(application, secondSettings, secondPrompts, NoUpdateOffered);
-             When([] { return !VisibleMainWindow()->isMinimized(); },
-                  [&] {
-                      broughtForward = true;
-                      VisibleMainWindow()->Exit1Click();
-                  });
-         });
+    QTimer::singleShot(0, [&] {
+        if (WaitUntil([] { return VisibleMainWindow() != nullptr; })) {
+            VisibleMainWindow()->showMinimized();
+            SettingsStore secondSettings;
+            secondExit = RunProgram(application, secondSettings, secondPrompts, NoUpdateOffered);
+            broughtForward = WaitUntil([] { return !VisibleMainWindow()->isMinimized(); });
+        }
+        QApplication::closeAllWindows();
+    });
     EXPECT_EQ(RunProgram(application, settings, prompts, NoUpdateOffered), 0);
 
     EXPECT_EQ(secondExit, 0);
