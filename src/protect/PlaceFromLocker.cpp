@@ -123,10 +123,8 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     const std::uint32_t lockerAttributes = platform::GetFileAttributes(placement.Locker);
     try {
         platform::FlushFolder(folder);
-        if (placement.DeleteLocker) {
+        if (placement.DeleteLocker)
             DeleteLockerFile(placement.Locker);
-            platform::FlushFolder(placement.Locker.parent_path());
-        }
     } catch (const std::exception& error) {
         std::string message = error.what();
         try {
@@ -138,6 +136,12 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
             message += "\n" + std::string(undo.what());
         }
         return Failed(message);
+    }
+    try {
+        if (placement.DeleteLocker)
+            platform::FlushFolder(placement.Locker.parent_path());
+    } catch (const std::exception&) {
+        // the item is in place; the deletion is as durable as the folder makes it
     }
     if (aside) {
         // Replaced: the old item is deleted only now; what stays of it is
