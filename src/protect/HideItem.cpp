@@ -26,17 +26,13 @@ TProtectOutcome Withdrawn(const fs::path& locker, std::string message) {
     return Failed(message);
 }
 
-// Writes the verified locker and makes it durable under its final name.
-TProtectOutcome WriteLocker(const fs::path& item, const fs::path& locker, const std::string& password, bool strongHide,
-                            const TProtectCallbacks& callbacks) {
-    const fs::path temporary = locker.string() + ".tmp";
+// Writes the locker under its temporary name, verifies it, makes it durable
+// and gives it the hiding attributes, which move with it when it is renamed.
+TProtectOutcome WriteLocker(const fs::path& item, const fs::path& temporary, const std::string& password,
+                            bool strongHide, const TProtectCallbacks& callbacks) {
     if (platform::FileExists(temporary))
-        platform::DeleteFile(temporary);
-    const auto dropTemporary = [&](const std::string& message) {
-        if (platform::FileExists(temporary))
-            platform::DeleteFile(temporary);
-        return Failed(message);
-    };
+        DeleteLockerFile(temporary);
+    const auto dropTemporary = [&](const std::string& message) { return Withdrawn(temporary, message); };
     const TLockerResult created =
         CreateLocker(item.string(), temporary.string(), password, callbacks.Progress, callbacks.Cancel);
     if (!created.Success)
@@ -48,21 +44,12 @@ TProtectOutcome WriteLocker(const fs::path& item, const fs::path& locker, const 
         return dropTemporary(TranslateText("Locker verification failed: ") + reason);
     try {
         FlushFile(temporary);
-        platform::RenameNoReplace(temporary, locker);
-    } catch (const std::exception& error) {
-        // A locker that appeared meanwhile is someone else's and stays.
-        if (platform::FileExists(locker))
-            return dropTemporary(TranslateText("Locker already exists: ") + locker.string());
-        return dropTemporary(error.what());
-    }
-    try {
-        platform::FlushFolder(locker.parent_path());
         const std::uint32_t hiding =
             platform::FILE_ATTRIBUTE_HIDDEN | (strongHide ? platform::FILE_ATTRIBUTE_SYSTEM : 0);
-        if (!platform::SetFileAttributes(locker, platform::GetFileAttributes(locker) | hiding))
-            throw Error(TranslateFormat("Path not found: %s", locker.string()));
+        if (!platform::SetFileAttributes(temporary, platform::GetFileAttributes(temporary) | hiding))
+            throw Error(TranslateFormat("Path not found: %s", temporary.string()));
     } catch (const std::exception& error) {
-        return Withdrawn(locker, error.what());
+        return dropTemporary(error.what());
     }
     TProtectOutcome outcome;
     outcome.Success = true;
@@ -94,38 +81,50 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
             return FailedWith("Cannot hide a link; hide the item it leads to instead: ", item.string());
 
         const TSnapshot stored = TakeSnapshot(item);
-        TProtectOutcome outcome = WriteLocker(item, locker, password, strongHide, callbacks);
+        const fs::path temporary = locker.string() + ".tmp";
+        TProtectOutcome outcome = WriteLocker(item, temporary, password, strongHide, callbacks);
         if (!outcome.Success)
             return outcome;
 
-        // The item leaves its name in one step; from here on nothing can
-        // change it unseen but a program that already holds it open.
+        // The item leaves its name in one step and is checked against what
+        // the locker stored; from here on nothing can change it unseen but a
+        // program that already holds it open. The locker takes its name only
+        // after the check, so a staged item beside a locker is always one
+        // the locker holds.
         if (const auto change = FirstChange(stored, TakeSnapshot(item), false))
-            return Withdrawn(locker, ChangedEntry(item, *change));
+            return Withdrawn(temporary, ChangedEntry(item, *change));
         const fs::path staged = StagingPath(item, TStageKind::Hide);
         try {
             platform::RenameNoReplace(item, staged);
         } catch (const std::exception& error) {
-            return Withdrawn(locker, error.what());
+            return Withdrawn(temporary, error.what());
         }
-        const auto change = FirstChange(stored, TakeSnapshot(staged), true);
-        if (change) {
+        const auto putBack = [&](const std::string& message) {
             try {
                 platform::RenameNoReplace(staged, item);
             } catch (const std::exception& error) {
                 // The next run on this path puts the item back.
-                return Failed(ChangedEntry(item, *change) + "\n" + error.what());
+                return Failed(message + "\n" + error.what());
             }
-            return Withdrawn(locker, ChangedEntry(item, *change));
+            return Withdrawn(temporary, message);
+        };
+        if (const auto change = FirstChange(stored, TakeSnapshot(staged), true))
+            return putBack(ChangedEntry(item, *change));
+        try {
+            platform::RenameNoReplace(temporary, locker);
+        } catch (const std::exception& error) {
+            // A locker that appeared meanwhile is someone else's and stays.
+            return putBack(platform::FileExists(locker) ? TranslateText("Locker already exists: ") + locker.string()
+                                                        : std::string(error.what()));
         }
-
-        // Checked: only what the locker holds is deleted.
         const fs::path doomed = StagingPath(item, TStageKind::Delete);
         try {
+            platform::FlushFolder(locker.parent_path());
             platform::RenameNoReplace(staged, doomed);
         } catch (const std::exception& error) {
-            platform::RenameNoReplace(staged, item);
-            return Withdrawn(locker, error.what());
+            // The locker is in place and holds the staged item, which the
+            // next run on this path deletes.
+            return Failed(error.what());
         }
         std::string failed;
         if (!DeleteTree(doomed, failed))

@@ -20,6 +20,11 @@ std::optional<fs::path> OnlyEntryOf(const fs::path& folder) {
     return only;
 }
 
+bool IsEmptyFolder(const fs::path& folder) {
+    std::error_code error;
+    return fs::is_empty(folder, error) && !error;
+}
+
 void DeleteQuietly(const fs::path& item) {
     std::string failed;
     DeleteTree(item, failed);
@@ -34,14 +39,18 @@ bool PutBack(const fs::path& from, const fs::path& item) {
     }
 }
 
-void Settle(const TLeftover& leftover, const fs::path& item, const fs::path& locker) {
+// True when it finished a restore.
+bool Settle(const TLeftover& leftover, const fs::path& item, const fs::path& locker) {
     switch (leftover.Kind) {
     case TStageKind::Hide:
-        // A complete item whose hide did not finish: it goes back under its
-        // name, beside the locker if that was made.
-        if (!AnythingAt(item))
+        // A hide's locker takes its name only once the staged item was
+        // checked: beside the locker the item is held by it and goes; without
+        // the locker it goes back under its name.
+        if (platform::FileExists(locker))
+            DeleteQuietly(leftover.Path);
+        else if (!AnythingAt(item))
             PutBack(leftover.Path, item);
-        return;
+        return false;
     case TStageKind::Aside:
         // The existing item a replacing restore moved aside. While its name is
         // free the new item never arrived, so it goes back; otherwise the new
@@ -50,26 +59,47 @@ void Settle(const TLeftover& leftover, const fs::path& item, const fs::path& loc
             PutBack(leftover.Path, item);
         else
             DeleteQuietly(leftover.Path);
-        return;
+        return false;
     case TStageKind::Delete:
         DeleteQuietly(leftover.Path);
-        return;
+        return false;
     case TStageKind::Extract:
-        // A copy of the locker's item, complete or not, while the locker
-        // exists; the only copy otherwise, which then takes the free name.
+        // Possibly partial: a copy while the locker exists, the only copy
+        // otherwise, which then takes the free name.
         if (!platform::FileExists(locker) && !AnythingAt(item))
             if (const std::optional<fs::path> only = OnlyEntryOf(leftover.Path))
                 PutBack(*only, item);
         DeleteQuietly(leftover.Path);
-        return;
+        return false;
+    case TStageKind::Ready:
+        // Complete. Empty once its item was moved into place: the item under
+        // the name is the locker's, so the restore only has the locker's
+        // deletion left to finish.
+        if (const std::optional<fs::path> only = OnlyEntryOf(leftover.Path)) {
+            if (!platform::FileExists(locker) && !AnythingAt(item))
+                PutBack(*only, item);
+        } else if (platform::FileExists(locker) && AnythingAt(item) && IsEmptyFolder(leftover.Path)) {
+            try {
+                DeleteLockerFile(locker);
+                DeleteQuietly(leftover.Path);
+                return true;
+            } catch (const std::exception&) {
+                return false; // the marker stays for the next run
+            }
+        }
+        DeleteQuietly(leftover.Path);
+        return false;
     }
+    return false;
 }
 
 } // namespace
 
-void SettleLeftovers(const fs::path& item, const fs::path& locker) {
+bool SettleLeftovers(const fs::path& item, const fs::path& locker) {
+    bool finished = false;
     for (const TLeftover& leftover : LeftoversOf(item))
-        Settle(leftover, item, locker);
+        finished = Settle(leftover, item, locker) || finished;
+    return finished;
 }
 
 } // namespace vk::protect

@@ -22,6 +22,12 @@ public:
     TStagingFolder(const TStagingFolder&) = delete;
     TStagingFolder& operator=(const TStagingFolder&) = delete;
     const fs::path& Path() const { return FPath; }
+    // The folder takes a new name, which tells an interrupted run's successor
+    // what it holds.
+    void Rename(const fs::path& path) {
+        platform::RenameNoReplace(FPath, path);
+        FPath = path;
+    }
 
     // The one item the extraction made.
     std::optional<fs::path> OnlyItem() const {
@@ -87,11 +93,13 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
         return Failed(extracted.MessageText);
     if (Cancelled(callbacks))
         return Failed(CancelledText());
-    const std::optional<fs::path> staged = staging.OnlyItem();
+    std::optional<fs::path> staged = staging.OnlyItem();
     if (!staged)
         return Failed(TranslateText("Invalid locker file."));
     FlushTree(*staged);
     platform::FlushFolder(staging.Path());
+    staging.Rename(StagingPath(nameSource, TStageKind::Ready));
+    staged = staging.Path() / staged->filename();
 
     const fs::path item = placement.Item.empty() ? placement.Folder / staged->filename() : placement.Item;
     const fs::path folder = item.parent_path();

@@ -18,10 +18,11 @@ namespace fs = std::filesystem;
 
 // What a staging name beside an item holds.
 enum class TStageKind {
-    Hide,    // the item taken off its name by a hide, not yet checked: complete
+    Hide,    // the item taken off its name by a hide: complete; held by the locker once that exists
     Delete,  // an item whose content is safe elsewhere, being deleted
     Aside,   // an existing item moved aside by a replacing restore: complete
     Extract, // a private folder a locker is being extracted into
+    Ready,   // that folder once the extraction is complete and flushed
 };
 
 // A fresh staging name beside item: "." + its name + ".vk<kind>-" + random.
@@ -36,8 +37,9 @@ std::vector<TLeftover> LeftoversOf(const fs::path& item);
 
 // Puts back what is the only copy and deletes what is a copy of something
 // safe: after this, nothing of an interrupted run on item remains but what
-// could not be deleted. Never raises.
-void SettleLeftovers(const fs::path& item, const fs::path& locker);
+// could not be deleted. True when this finished an interrupted restore (its
+// item is in place and the locker was deleted now). Never raises.
+bool SettleLeftovers(const fs::path& item, const fs::path& locker);
 
 // True for anything at path, a dangling link included.
 bool AnythingAt(const fs::path& path);

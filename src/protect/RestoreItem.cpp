@@ -20,6 +20,14 @@ TProtectOutcome Guarded(const std::function<TProtectOutcome()>& work) {
     }
 }
 
+// An interrupted restore or import that the leftovers' settling finished.
+TProtectOutcome Finished(const fs::path& item) {
+    TProtectOutcome outcome;
+    outcome.Success = true;
+    outcome.ItemPath = item.string();
+    return outcome;
+}
+
 } // namespace
 
 TProtectOutcome RestoreItem(const std::string& itemPath, const std::string& password, bool /*strongHide*/,
@@ -29,7 +37,8 @@ TProtectOutcome RestoreItem(const std::string& itemPath, const std::string& pass
     return Guarded([&] {
         const fs::path item = platform::FullPath(itemPath);
         const fs::path locker = item.string() + LockerExtension;
-        SettleLeftovers(item, locker);
+        if (SettleLeftovers(item, locker) && !platform::FileExists(locker))
+            return Finished(item);
         if (!platform::FileExists(locker))
             return FailedWith("Locker file not found: ", locker.string());
         CreateFolders(item.parent_path());
@@ -50,7 +59,8 @@ TProtectOutcome ImportLocker(const std::string& lockerPath, const std::string& s
         if (!IsLockerFileName(name) || locker.filename().string().size() <= extension)
             return Failed(TranslateText("Please select a valid .vklocker file."));
         const fs::path item = name.substr(0, name.size() - extension);
-        SettleLeftovers(item, locker);
+        if (SettleLeftovers(item, locker) && !platform::FileExists(locker))
+            return Finished(item);
         TPlacement placement;
         placement.Locker = locker;
         placement.Item = item;

@@ -13,11 +13,12 @@ struct TKindName {
     TStageKind Kind;
     const char* Tag;
 };
-constexpr std::array<TKindName, 4> KindNames{{
+constexpr std::array<TKindName, 5> KindNames{{
     {TStageKind::Hide, ".vkhide-"},
     {TStageKind::Delete, ".vkdelete-"},
     {TStageKind::Aside, ".vkaside-"},
     {TStageKind::Extract, ".vkrestore-"},
+    {TStageKind::Ready, ".vkready-"},
 }};
 
 // Room for the staging decoration within the usual 255-byte name limit; a

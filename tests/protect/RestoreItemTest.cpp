@@ -150,6 +150,33 @@ TEST_P(RestoreAfterKillTest, SettlesTheRemainsAndRestoresWithoutAsking) {
 INSTANTIATE_TEST_SUITE_P(Remains, RestoreAfterKillTest, ::testing::ValuesIn(KillRemainsCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+// A run killed with the complete item and its locker both present finishes
+// on the next run instead of asking: the staging records tell whose the item
+// under the name is.
+TEST_F(RestoreItemTest, ARestoreKilledBeforeTheLockersDeletionFinishesWithoutAsking) {
+    const fs::path item = MakeTree();
+    const auto tree = HiddenTree(item);
+    ASSERT_TRUE(ExtractLocker(LockerOf(item).string(), Dir.string(), Password).Success);
+    fs::create_directory(Dir / ".Private.vkready-00AA00AA00AA"); // the item has left it
+    ScriptedConflict conflict{TConflictAnswer::Keep};
+    const TProtectOutcome outcome = Restore(item, {{}, {}, conflict.Func()});
+    EXPECT_EQ(conflict.Asked, 0);
+    EXPECT_EQ(Listing(item), tree);
+    EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private"});
+    EXPECT_TRUE(outcome.Success) << outcome.MessageText;
+    EXPECT_EQ(outcome.ItemPath, item.string());
+}
+
+TEST_F(RestoreItemTest, AHideKilledAfterTheLockerTookItsNameFinishesOnTheNextRun) {
+    const fs::path item = MakeTree();
+    const auto tree = HiddenTree(item);
+    WriteFile(Dir / ".Private.vkhide-00AA00AA00AA" / "a.txt", "alpha"); // the checked item, not yet deleted
+    const TProtectOutcome outcome = Restore(item);
+    ASSERT_TRUE(outcome.Success) << outcome.MessageText;
+    EXPECT_EQ(Listing(item), tree);
+    EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private"});
+}
+
 TEST_F(RestoreItemTest, AnExistingItemMovedAsideComesBackWhenTheRunWasKilledBeforeTheNewOneArrived) {
     const fs::path item = MakeTree();
     HiddenTree(item);
