@@ -99,32 +99,32 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
         } catch (const std::exception& error) {
             return Withdrawn(temporary, error.what());
         }
-        const auto putBack = [&](const std::string& message) {
+        // Puts the item back and removes the new locker (under whichever name).
+        const auto putBack = [&](const std::string& message, const fs::path& newLocker) {
             try {
                 platform::RenameNoReplace(staged, item);
             } catch (const std::exception& error) {
-                // The next run on this path puts the item back.
+                // The next run on this path puts the item back or deletes it.
                 return Failed(message + "\n" + error.what());
             }
-            return Withdrawn(temporary, message);
+            return Withdrawn(newLocker, message);
         };
         if (const auto change = FirstChange(stored, TakeSnapshot(staged), true))
-            return putBack(ChangedEntry(item, *change));
+            return putBack(ChangedEntry(item, *change), temporary);
         try {
             platform::RenameNoReplace(temporary, locker);
         } catch (const std::exception& error) {
             // A locker that appeared meanwhile is someone else's and stays.
             return putBack(platform::FileExists(locker) ? TranslateText("Locker already exists: ") + locker.string()
-                                                        : std::string(error.what()));
+                                                        : std::string(error.what()),
+                           temporary);
         }
         const fs::path doomed = StagingPath(item, TStageKind::Delete);
         try {
             platform::FlushFolder(locker.parent_path());
             platform::RenameNoReplace(staged, doomed);
         } catch (const std::exception& error) {
-            // The locker is in place and holds the staged item, which the
-            // next run on this path deletes.
-            return Failed(error.what());
+            return putBack(error.what(), locker);
         }
         std::string failed;
         if (!DeleteTree(doomed, failed))

@@ -251,9 +251,9 @@ TEST_F(RunsTest, FaultsDuringAHideNeverLoseTheItem) {
     const Case cases[] = {
         {"disk full while writing", [] { faults::FailWriteAfter(1000); }, true, false},
         {"flushing the locker fails", [] { faults::FailAt(faults::Op::Sync, 1); }, true, false},
-        {"rename fails", [] { faults::FailAt(faults::Op::Rename, 1); }, true, false},
+        {"taking the item off its name fails", [] { faults::FailAt(faults::Op::Rename, 1); }, true, false},
         {"flushing the folder fails", [] { faults::FailAt(faults::Op::Sync, 2); }, true, false},
-        {"taking the item off its name fails", [] { faults::FailAt(faults::Op::Rename, 2); }, true, false},
+        {"renaming the locker fails", [] { faults::FailAt(faults::Op::Rename, 2); }, true, false},
         {"marking the checked item for deletion fails", [] { faults::FailAt(faults::Op::Rename, 3); }, true, false},
         // The item is off its name and checked; the locker stays.
         {"deleting the item fails", [] { faults::FailAt(faults::Op::Delete, 1); }, false, false},
@@ -322,7 +322,8 @@ TEST_F(RunsTest, FaultsDuringARestoreNeverLoseTheItem) {
         const char* messageEnd; // the end of the message, or of the raised error
     };
     const Case cases[] = {
-        {"moving the item into place fails", true, [] { faults::FailAt(faults::Op::Rename, 1); }, ""},
+        {"marking the extraction complete fails", true, [] { faults::FailAt(faults::Op::Rename, 1); }, ""},
+        {"moving the item into place fails", true, [] { faults::FailAt(faults::Op::Rename, 2); }, ""},
         {"disk full while writing", true, [] { faults::FailWriteAfter(30000); }, ""},
         // One file: after the disk fills, call 2 clears the partial file's
         // attributes and call 3 hides the locker again.
