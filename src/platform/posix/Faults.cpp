@@ -1,6 +1,7 @@
 #include "platform/posix/FaultPoints.h"
 
 #include <array>
+#include <unistd.h>
 
 namespace vk::platform {
 
@@ -12,6 +13,10 @@ constexpr std::size_t OpCount = static_cast<std::size_t>(faults::Op::Sync) + 1;
 std::array<int, OpCount> CallsUntilFailure{};
 // Bytes the disk still takes; negative when there is no limit.
 std::int64_t WriteBudget = -1;
+// Guarded steps of any kind reached so far, and the one at which the process
+// ends (0 = never).
+int StepsReached = 0;
+int ExitStep = 0;
 
 } // namespace
 
@@ -25,9 +30,19 @@ void FailWriteAfter(std::int64_t bytes) {
     WriteBudget = bytes < 0 ? 0 : bytes;
 }
 
+void ExitAtStep(int nth) {
+    ExitStep = nth > 0 ? StepsReached + nth : 0;
+}
+
+int StepsTaken() {
+    return StepsReached;
+}
+
 void Clear() {
     CallsUntilFailure.fill(0);
     WriteBudget = -1;
+    StepsReached = 0;
+    ExitStep = 0;
 }
 
 } // namespace faults
@@ -35,6 +50,9 @@ void Clear() {
 namespace detail {
 
 bool ShouldFail(faults::Op op) {
+    // Ends the process as a kill would: no buffers flushed, no destructors run.
+    if (++StepsReached == ExitStep)
+        ::_exit(faults::ExitAtStepStatus);
     int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
     if (remaining == 0)
         return false;
