@@ -175,6 +175,9 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
             result.MessageText = TranslateText("Invalid source path.");
             return result;
         }
+        // A name extraction would refuse is refused before anything is written.
+        if (!IsPlainRootName(source.RootName))
+            throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.", source.RootName));
         buffer.resize(static_cast<std::size_t>(LockerIoBufferSize));
         const TEntryList list = Enumerate(sourcePath, source);
         const std::int64_t total = TotalPayloadSize(source.RootName, list);

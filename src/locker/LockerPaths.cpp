@@ -57,10 +57,13 @@ std::string StoredRelativePath(const std::filesystem::path& relative) {
     return stored;
 }
 
+bool IsPlainRootName(const std::string& rootName) {
+    return !rootName.empty() && rootName != "." && rootName != ".." &&
+           rootName.find_first_of(std::string("/\\\0", 3)) == std::string::npos && !NamesADrive(rootName);
+}
+
 void CheckRootName(const std::string& rootName) {
-    const bool unsafe = rootName.empty() || rootName == "." || rootName == ".." ||
-                        rootName.find_first_of(std::string("/\\\0", 3)) != std::string::npos || NamesADrive(rootName);
-    if (unsafe)
+    if (!IsPlainRootName(rootName))
         throw Error(TranslateFormat("Unsafe root name in locker: \"%s\".", Shown(rootName)));
 }
 

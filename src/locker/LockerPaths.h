@@ -17,8 +17,10 @@ std::string SanitizeRelativePath(const std::string& path);
 // backslash, which the format could not give back faithfully.
 std::string StoredRelativePath(const std::filesystem::path& relative);
 
-// The item's name as a locker's root name must be: one plain name. Raises
-// vk::Error naming it otherwise (empty, ".", "..", a separator, a drive).
+// The one rule for a locker's root name, shared by creation, verification and
+// extraction: one plain name (not empty, ".", "..", no separator, no drive).
+bool IsPlainRootName(const std::string& rootName);
+// Raises vk::Error naming the root name when IsPlainRootName refuses it.
 void CheckRootName(const std::string& rootName);
 
 // A stored relative path (after SanitizeRelativePath) as a native path below

@@ -1,4 +1,5 @@
 #include "locker/LockerFormat.h"
+#include "locker/LockerPaths.h"
 #include "locker/LockerStreams.h"
 #include "locker/TAesCtrTransform.h"
 #include "locker/uLocker.h"
@@ -35,6 +36,7 @@ bool VerifyLocker(const std::string& lockerPath, const std::string& password, st
             message = TranslateText("Locker verification failed (empty root name).");
             return false;
         }
+        CheckRootName(rootName);
         if (count < 0) {
             message = TranslateText("Locker verification failed (invalid entry count).");
             return false;

@@ -53,6 +53,30 @@ void RemoveDirectory(const fs::path& path); // must be empty
 // Flushes the folder's entries (after a rename or create) to the disk.
 void FlushFolder(const fs::path& folder);
 
+// Renames only while nothing (not even a dangling link) lies at `to`; the
+// check and the rename are one step where the file system allows it. Raises
+// vk::Error like RenameFile; a taken name reports "File exists".
+void RenameNoReplace(const fs::path& from, const fs::path& to);
+// Creates a folder that only its owner can enter. Raises vk::Error when
+// anything already lies at path.
+void CreatePrivateDirectory(const fs::path& path);
+
+// What identifies an item and its content without reading it: a rewrite of a
+// file changes its change time even when its size and modification time are
+// put back.
+struct TItemStamp {
+    enum class Kind { File, Folder, Link, Other };
+    Kind Type = Kind::Other;
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ChangeTimeNs = 0;
+    std::int64_t ModifyTimeNs = 0;
+    bool operator==(const TItemStamp&) const = default;
+};
+// The item itself (a link is not followed); false when nothing lies there.
+bool ReadItemStamp(const fs::path& path, TItemStamp& stamp);
+
 // A binary file stream with an explicit flush to the disk. Writes fail with
 // vk::Error carrying the system's message (a full disk says so).
 class FileStream {

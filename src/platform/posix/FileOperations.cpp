@@ -3,6 +3,7 @@
 #include "platform/posix/SystemError.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,24 +20,75 @@ constexpr int InjectedError = EIO;
 
 } // namespace
 
-void RenameFile(const fs::path& from, const fs::path& to) {
+namespace {
+
+// Renames with or without replacing the target. The hidden attribute travels
+// with the item, as the other attributes do with the inode; a replaced target
+// loses its own.
+void Rename(const fs::path& from, const fs::path& to, bool replace) {
     const std::string operation = "Cannot rename " + Quoted(from) + " to " + Quoted(to);
     if (detail::ShouldFail(faults::Op::Rename))
         RaiseSystemError(operation, InjectedError);
     const fs::path fullFrom = FullPath(from);
     const fs::path fullTo = FullPath(to);
-    // The hidden attribute travels with the item, as the other attributes do
-    // with the inode; a replaced target loses its own.
     const bool fromListed = detail::IsListedHidden(fullFrom);
     const bool toListed = detail::IsListedHidden(fullTo);
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        RaiseSystemError(operation, errno);
+    if (replace) {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            RaiseSystemError(operation, errno);
+    } else if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        const int error = errno;
+        if (error != EINVAL && error != ENOSYS)
+            RaiseSystemError(operation, error);
+        // A file system without the flag: check, then rename.
+        struct stat existing {};
+        if (::lstat(to.c_str(), &existing) == 0)
+            RaiseSystemError(operation, EEXIST);
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            RaiseSystemError(operation, errno);
+    }
     if (fullFrom == fullTo)
         return;
     if (fromListed)
         detail::SetListedHidden(fullFrom, false);
     if (fromListed != toListed)
         detail::SetListedHidden(fullTo, fromListed);
+}
+
+} // namespace
+
+void RenameFile(const fs::path& from, const fs::path& to) {
+    Rename(from, to, true);
+}
+
+void RenameNoReplace(const fs::path& from, const fs::path& to) {
+    Rename(from, to, false);
+}
+
+void CreatePrivateDirectory(const fs::path& path) {
+    const std::string operation = "Cannot create folder " + Quoted(path);
+    if (detail::ShouldFail(faults::Op::CreateDirectory))
+        RaiseSystemError(operation, InjectedError);
+    if (::mkdir(path.c_str(), 0700) != 0)
+        RaiseSystemError(operation, errno);
+}
+
+bool ReadItemStamp(const fs::path& path, TItemStamp& stamp) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return false;
+    using Kind = TItemStamp::Kind;
+    stamp.Type = S_ISREG(status.st_mode)   ? Kind::File
+                 : S_ISDIR(status.st_mode) ? Kind::Folder
+                 : S_ISLNK(status.st_mode) ? Kind::Link
+                                           : Kind::Other;
+    stamp.Device = static_cast<std::uint64_t>(status.st_dev);
+    stamp.Inode = static_cast<std::uint64_t>(status.st_ino);
+    stamp.Size = stamp.Type == Kind::Folder ? 0 : static_cast<std::int64_t>(status.st_size);
+    constexpr std::int64_t NsPerSecond = 1000000000;
+    stamp.ChangeTimeNs = static_cast<std::int64_t>(status.st_ctim.tv_sec) * NsPerSecond + status.st_ctim.tv_nsec;
+    stamp.ModifyTimeNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * NsPerSecond + status.st_mtim.tv_nsec;
+    return true;
 }
 
 void DeleteFile(const fs::path& path) {

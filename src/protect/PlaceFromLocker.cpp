@@ -1,0 +1,164 @@
+#include "protect/PlaceFromLocker.h"
+
+#include "platform/Error.h"
+#include "protect/Outcome.h"
+
+#include <optional>
+#include <system_error>
+
+namespace vk::protect {
+
+namespace {
+
+// Removes the staging folder however the placement ends; what it holds is a
+// copy of the locker's content.
+class TStagingFolder {
+public:
+    explicit TStagingFolder(const fs::path& path) : FPath(path) { platform::CreatePrivateDirectory(path); }
+    ~TStagingFolder() {
+        std::string failed;
+        DeleteTree(FPath, failed);
+    }
+    TStagingFolder(const TStagingFolder&) = delete;
+    TStagingFolder& operator=(const TStagingFolder&) = delete;
+    const fs::path& Path() const { return FPath; }
+
+    // The one item the extraction made.
+    std::optional<fs::path> OnlyItem() const {
+        std::optional<fs::path> only;
+        int count = 0;
+        std::error_code error;
+        for (fs::directory_iterator it(FPath, error), end; !error && it != end; it.increment(error), ++count)
+            only = it->path();
+        if (error || count != 1)
+            return std::nullopt;
+        return only;
+    }
+
+private:
+    fs::path FPath;
+};
+
+TProtectOutcome TakenFailure(const fs::path& item) {
+    return Failed(TranslateText("Cannot import: an item of the same name already exists:") + "\n" + item.string());
+}
+
+TProtectOutcome Settled(bool kept) {
+    TProtectOutcome outcome;
+    outcome.Success = true;
+    outcome.Skipped = !kept;
+    outcome.Kept = kept;
+    return outcome;
+}
+
+// Moves the new item into place, the existing one aside first when it is to
+// be replaced; a failure puts everything back and raises.
+void MoveIntoPlace(const fs::path& staged, const fs::path& item, const std::optional<fs::path>& aside) {
+    if (aside)
+        platform::RenameNoReplace(item, *aside);
+    try {
+        platform::RenameNoReplace(staged, item);
+    } catch (const std::exception&) {
+        if (aside)
+            platform::RenameNoReplace(*aside, item);
+        throw;
+    }
+}
+
+// Takes the new item out of place again and returns the existing one.
+void MoveBack(const fs::path& staged, const fs::path& item, const std::optional<fs::path>& aside) {
+    platform::RenameNoReplace(item, staged);
+    if (aside)
+        platform::RenameNoReplace(*aside, item);
+}
+
+} // namespace
+
+TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& secret,
+                                const TProtectCallbacks& callbacks) {
+    if (!placement.Item.empty() && placement.WhenTaken == TWhenTaken::Refuse && AnythingAt(placement.Item))
+        return TakenFailure(placement.Item);
+    const fs::path nameSource = placement.Item.empty() ? placement.Folder / placement.Locker.stem() : placement.Item;
+    TStagingFolder staging(StagingPath(nameSource, TStageKind::Extract));
+
+    const TLockerResult extracted =
+        ExtractLocker(placement.Locker.string(), staging.Path().string(), secret, callbacks.Progress, callbacks.Cancel);
+    if (!extracted.Success)
+        return Failed(extracted.MessageText);
+    if (Cancelled(callbacks))
+        return Failed(CancelledText());
+    const std::optional<fs::path> staged = staging.OnlyItem();
+    if (!staged)
+        return Failed(TranslateText("Invalid locker file."));
+    FlushTree(*staged);
+    platform::FlushFolder(staging.Path());
+
+    const fs::path item = placement.Item.empty() ? placement.Folder / staged->filename() : placement.Item;
+    const fs::path folder = item.parent_path();
+    std::optional<fs::path> aside;
+    if (AnythingAt(item)) {
+        if (placement.WhenTaken == TWhenTaken::Refuse)
+            return TakenFailure(item);
+        // The locker opened and gave its whole item: only now is the
+        // existing one asked about.
+        const TConflictAnswer answer = callbacks.Conflict ? callbacks.Conflict(item.string()) : TConflictAnswer::Skip;
+        if (answer == TConflictAnswer::Skip)
+            return Settled(false);
+        if (answer == TConflictAnswer::Keep) {
+            DeleteLockerFile(placement.Locker);
+            platform::FlushFolder(placement.Locker.parent_path());
+            return Settled(true);
+        }
+        aside = StagingPath(item, TStageKind::Aside);
+    }
+    try {
+        MoveIntoPlace(*staged, item, aside);
+    } catch (const std::exception& error) {
+        if (!aside && AnythingAt(item))
+            return TakenFailure(item);
+        return Failed(error.what());
+    }
+
+    // The new item is in place; the locker goes only once that is durable.
+    const std::uint32_t lockerAttributes = platform::GetFileAttributes(placement.Locker);
+    try {
+        platform::FlushFolder(folder);
+        if (placement.DeleteLocker)
+            DeleteLockerFile(placement.Locker);
+    } catch (const std::exception& error) {
+        std::string message = error.what();
+        try {
+            if (platform::FileExists(placement.Locker)) {
+                platform::SetFileAttributes(placement.Locker, lockerAttributes);
+                MoveBack(*staged, item, aside);
+            }
+        } catch (const std::exception& undo) {
+            message += "\n" + std::string(undo.what());
+        }
+        return Failed(message);
+    }
+    try {
+        if (placement.DeleteLocker)
+            platform::FlushFolder(placement.Locker.parent_path());
+    } catch (const std::exception&) {
+        // the item is in place; the deletion is as durable as the folder makes it
+    }
+    if (aside) {
+        // Replaced: the old item is deleted only now; what stays of it is
+        // cleaned up by the next run on this path.
+        const fs::path doomed = StagingPath(item, TStageKind::Delete);
+        try {
+            platform::RenameNoReplace(*aside, doomed);
+            std::string failed;
+            DeleteTree(doomed, failed);
+        } catch (const std::exception&) {
+        }
+    }
+    TProtectOutcome outcome;
+    outcome.Success = true;
+    outcome.RecoveryCode = extracted.RecoveryCode;
+    outcome.ItemPath = item.string();
+    return outcome;
+}
+
+} // namespace vk::protect

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/uPlatform.h"
+#include "protect/uProtect.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <system_error>
+
+namespace vk::test {
+
+namespace fs = std::filesystem;
+
+inline const std::string Password = "secret";
+
+// Every entry below a folder, dot names included: relative path -> content
+// ("<dir>" for folders, "-> target" for links).
+inline std::map<std::string, std::string> Listing(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(root, error)))
+        return tree;
+    if (!fs::is_directory(fs::symlink_status(root, error))) {
+        tree[""] = ReadFile(root);
+        return tree;
+    }
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string relative = fs::relative(it->path(), root).string();
+        if (it->is_symlink())
+            tree[relative] = "-> " + fs::read_symlink(it->path()).string();
+        else
+            tree[relative] = it->is_directory() ? "<dir>" : ReadFile(it->path());
+    }
+    return tree;
+}
+
+// The names in a folder (the hidden-names list ".hidden" left out).
+inline std::set<std::string> NamesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename() != ".hidden")
+            names.insert(entry.path().filename().string());
+    return names;
+}
+
+// True when the locker opens with the password and holds exactly tree.
+inline bool LockerHolds(const fs::path& locker, const std::map<std::string, std::string>& tree) {
+    TempFolder out;
+    const fs::path folder = out / "out";
+    const TLockerResult result = ExtractLocker(locker.string(), folder.string(), Password);
+    if (!result.Success)
+        return false;
+    const auto names = NamesIn(folder);
+    return names.size() == 1 && Listing(folder / *names.begin()) == tree;
+}
+
+class ProtectTest : public ::testing::Test {
+protected:
+    void TearDown() override { platform::faults::Clear(); }
+
+    fs::path Item(const std::string& name = "Private") const { return Dir / name; }
+    static fs::path LockerOf(const fs::path& item) { return item.string() + ".vklocker"; }
+
+    // A folder with a file, an empty folder and a nested file.
+    fs::path MakeTree(const std::string& name = "Private") const {
+        WriteFile(Dir / name / "a.txt", "alpha");
+        WriteFile(Dir / name / "sub" / "b.txt", "bravo bravo");
+        fs::create_directories(Dir / name / "empty");
+        return Dir / name;
+    }
+
+    TProtectOutcome Hide(const fs::path& item, const TProtectCallbacks& callbacks = {}) const {
+        return HideItem(item.string(), Password, true, callbacks);
+    }
+    TProtectOutcome Restore(const fs::path& item, const TProtectCallbacks& callbacks = {},
+                            const std::string& password = Password) const {
+        return RestoreItem(item.string(), password, true, callbacks);
+    }
+
+    TempFolder Temp;
+    // The items' folder (the temporary folder also holds the test's home).
+    const fs::path Dir = [this] {
+        fs::create_directories(Temp / "work");
+        return Temp / "work";
+    }();
+};
+
+// A conflict callback that answers and counts the questions.
+struct ScriptedConflict {
+    TConflictAnswer Answer = TConflictAnswer::Skip;
+    int Asked = 0;
+    TConflictFunc Func() {
+        return [this](const std::string&) {
+            ++Asked;
+            return Answer;
+        };
+    }
+};
+
+} // namespace vk::test
