@@ -34,9 +34,9 @@ int StepsIn(const std::string& output) {
 
 } // namespace
 
-ChildOutcome RunVklockerChild(int exitAtStep, const std::vector<std::string>& args,
-                              const std::vector<std::string>& environment, const fs::path& outputFolder) {
-    std::vector<std::string> argv{VEILKEEP_CRASH_DRIVER, std::to_string(exitAtStep), "vklocker"};
+ChildOutcome RunDriverChild(int exitAtStep, const std::vector<std::string>& args,
+                            const std::vector<std::string>& environment, const fs::path& outputFolder) {
+    std::vector<std::string> argv{VEILKEEP_CRASH_DRIVER, std::to_string(exitAtStep)};
     argv.insert(argv.end(), args.begin(), args.end());
     // The test's own environment, with the given variables set or replaced.
     std::vector<std::string> envp = environment;

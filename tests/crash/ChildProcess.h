@@ -15,10 +15,11 @@ struct ChildOutcome {
     std::string Output;  // standard output and standard error together
 };
 
-// Runs "vk_crash_driver exitAtStep vklocker args..." with the given extra
-// environment variables (NAME=value); its output goes through a file in
-// outputFolder. exitAtStep 0 lets the command run to its end.
-ChildOutcome RunVklockerChild(int exitAtStep, const std::vector<std::string>& args,
-                              const std::vector<std::string>& environment, const std::filesystem::path& outputFolder);
+// Runs "vk_crash_driver exitAtStep args..." (args begin with "vklocker" or
+// "import") with the given extra environment variables (NAME=value); its
+// output goes through a file in outputFolder. exitAtStep 0 lets the command
+// run to its end.
+ChildOutcome RunDriverChild(int exitAtStep, const std::vector<std::string>& args,
+                            const std::vector<std::string>& environment, const std::filesystem::path& outputFolder);
 
 } // namespace vk::test

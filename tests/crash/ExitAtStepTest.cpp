@@ -30,6 +30,20 @@ TEST(ExitAtStepTest, EndsTheProcessBeforeTheNthStepOfAnyKind) {
     EXPECT_FALSE(fs::exists(second));
 }
 
+TEST(ExitAtStepTest, ARunOfWritesIsOneStep) {
+    test::TempFolder temp;
+    faults::Clear();
+    {
+        FileStream file(temp / "f", FileStream::Mode::Create);
+        file.Write("a", 1);
+        file.Write("b", 1);
+        file.Sync();
+        file.Write("c", 1);
+    }
+    EXPECT_EQ(faults::StepsTaken(), 3);
+    faults::Clear();
+}
+
 TEST(ExitAtStepTest, CountsStepsFromNowAndClearEndsTheMode) {
     test::TempFolder temp;
     faults::Clear();

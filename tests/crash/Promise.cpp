@@ -2,6 +2,8 @@
 
 #include "locker/uLocker.h"
 #include "platform/Error.h"
+#include "security/uSecurityUtils.h"
+#include "support/TempFolder.h"
 
 #include <set>
 
@@ -15,10 +17,28 @@ bool Exists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path));
 }
 
+// Lockers (by their bytes, with the password and the item) already proved:
+// a restore's kills meet the same locker over and over, and each proof costs a
+// key derivation.
+std::set<std::string>& ProvedLockers() {
+    static std::set<std::string> proved;
+    return proved;
+}
+
+std::string ProofKey(const ProtectedItem& item) {
+    std::string key = ReadFile(item.Locker) + '\0' + item.Password + '\0' + item.Item.filename().string();
+    for (const auto& [relative, content] : item.Content)
+        key += '\0' + relative + '\0' + content;
+    return BytesToHex(Sha256Bytes(Utf8Bytes(key)));
+}
+
 // Empty when the locker opens with the password and holds the complete item.
 std::string LockerFault(const ProtectedItem& item, const fs::path& scratch) {
     if (!Exists(item.Locker))
         return "no locker";
+    const std::string key = ProofKey(item);
+    if (ProvedLockers().contains(key))
+        return "";
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     TLockerResult result;
@@ -30,7 +50,10 @@ std::string LockerFault(const ProtectedItem& item, const fs::path& scratch) {
     if (!result.Success)
         return "the locker does not open: " + result.MessageText;
     const std::string difference = TreeDifference(item.Content, ReadItemTree(scratch / item.Item.filename()));
-    return difference.empty() ? "" : "the locker's item is incomplete: " + difference;
+    if (!difference.empty())
+        return "the locker's item is incomplete: " + difference;
+    ProvedLockers().insert(key);
+    return "";
 }
 
 // Empty when the complete item is under its name.
@@ -42,9 +65,12 @@ std::string ItemFault(const ProtectedItem& item) {
 } // namespace
 
 std::string PromiseBroken(const ProtectedItem& item, const fs::path& scratch) {
-    if (Exists(item.Item))
+    const bool replacedStands = !item.Replaced.empty() && ReadItemTree(item.Item) == item.Replaced;
+    if (Exists(item.Item) && !replacedStands)
         return ItemFault(item);
     const std::string lockerFault = LockerFault(item, scratch);
+    if (replacedStands)
+        return lockerFault.empty() ? "" : "the replaced item under its name and " + lockerFault;
     return lockerFault.empty() ? "" : "no item under its name and " + lockerFault;
 }
 

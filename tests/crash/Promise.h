@@ -18,6 +18,9 @@ struct ProtectedItem {
     std::filesystem::path Locker;
     std::string Password;
     ItemTree Content;
+    // A restore that replaces an existing item: what that item holds. While
+    // it stands under the name, the locker must still hold Content.
+    ItemTree Replaced;
 };
 
 // Empty when the promise holds now; otherwise what breaks it. A locker is

@@ -14,9 +14,10 @@ std::array<int, OpCount> CallsUntilFailure{};
 // Bytes the disk still takes; negative when there is no limit.
 std::int64_t WriteBudget = -1;
 // Guarded steps of any kind reached so far, and the one at which the process
-// ends (0 = never).
+// ends (0 = never). A run of writes is one step.
 int StepsReached = 0;
 int ExitStep = 0;
+bool LastStepWasWrite = false;
 
 } // namespace
 
@@ -43,6 +44,7 @@ void Clear() {
     WriteBudget = -1;
     StepsReached = 0;
     ExitStep = 0;
+    LastStepWasWrite = false;
 }
 
 } // namespace faults
@@ -50,9 +52,10 @@ void Clear() {
 namespace detail {
 
 bool ShouldFail(faults::Op op) {
-    // Ends the process as a kill would: no buffers flushed, no destructors run.
-    if (++StepsReached == ExitStep)
-        ::_exit(faults::ExitAtStepStatus);
+    const bool write = op == faults::Op::Write;
+    if (!(write && LastStepWasWrite) && ++StepsReached == ExitStep)
+        ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
+    LastStepWasWrite = write;
     int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
     if (remaining == 0)
         return false;
