@@ -50,6 +50,9 @@ TProtectOutcome WriteLocker(const fs::path& item, const fs::path& locker, const 
         FlushFile(temporary);
         platform::RenameNoReplace(temporary, locker);
     } catch (const std::exception& error) {
+        // A locker that appeared meanwhile is someone else's and stays.
+        if (platform::FileExists(locker))
+            return dropTemporary(TranslateText("Locker already exists: ") + locker.string());
         return dropTemporary(error.what());
     }
     try {

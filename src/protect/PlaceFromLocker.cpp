@@ -109,6 +109,9 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
             platform::FlushFolder(placement.Locker.parent_path());
             return Settled(true);
         }
+        // Stop pressed while the question was open: nothing is replaced.
+        if (Cancelled(callbacks))
+            return Failed(CancelledText());
         aside = StagingPath(item, TStageKind::Aside);
     }
     try {

@@ -1,5 +1,6 @@
 // Items on disk: setting the hiding attributes, clearing them through a tree
-// and deleting a file or a folder tree. Shared by hiding and restoring.
+// and deleting a file or a folder tree. The deletion itself belongs to the
+// protect module; these are the window's names for it.
 //
 // Links are never followed inside a tree and never changed: a link is removed
 // as itself, so nothing outside the tree is touched and a link that leads back
@@ -7,6 +8,7 @@
 
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
+#include "protect/uProtect.h"
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
 
@@ -14,7 +16,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace vk {
 
@@ -31,39 +32,10 @@ bool IsLink(const fs::path& path) {
     return fs::is_symlink(path, error);
 }
 
-// The entries of a folder; an unreadable folder has none.
-std::vector<fs::path> EntriesOf(const fs::path& folder) {
-    std::vector<fs::path> entries;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        entries.push_back(it->path());
-    return entries;
-}
-
 void ClearProtectionBits(const fs::path& path) {
     const std::uint32_t attributes = GetFileAttributes(path);
     if (attributes != INVALID_FILE_ATTRIBUTES)
         SetFileAttributes(path, attributes & ~ProtectionBits);
-}
-
-// Deletes everything below folder, deepest entries first. Failures on single
-// entries are not reported.
-void DeleteTreeBelow(const fs::path& folder) {
-    for (const fs::path& entry : EntriesOf(folder)) {
-        const bool isFolder = !IsLink(entry) && DirectoryExists(entry);
-        if (isFolder)
-            DeleteTreeBelow(entry);
-        try {
-            if (!IsLink(entry))
-                SetFileAttributes(entry, FILE_ATTRIBUTE_NORMAL);
-            if (isFolder)
-                RemoveDirectory(entry);
-            else
-                DeleteFile(entry);
-        } catch (const Error&) {
-            // left in place; the caller reports nothing for single entries
-        }
-    }
 }
 
 } // namespace
@@ -88,45 +60,23 @@ void TfrmMain::ClearAttributesTree(const QString& path) {
     const fs::path item = ToPath(path);
     if (IsLink(item))
         return;
-    if (FileExists(item)) {
-        ClearProtectionBits(item);
-    } else if (DirectoryExists(item)) {
-        ClearProtectionBits(item);
-        for (const fs::path& entry : EntriesOf(item))
-            ClearAttributesTree(ToQString(entry));
-    }
+    ClearProtectionBits(item);
+    if (!DirectoryExists(item))
+        return;
+    std::error_code error;
+    for (fs::directory_iterator it(item, error), end; !error && it != end; it.increment(error))
+        ClearAttributesTree(ToQString(it->path()));
 }
 
 void TfrmMain::DeletePath(const QString& path) {
-    const fs::path item = ToPath(path);
-    const bool link = IsLink(item);
-    if (!link && !PathExists(item))
-        return;
-    ClearAttributesTree(path);
-    if (link || FileExists(item)) {
-        DeleteFile(item); // a link goes as itself, never its target
-        return;
-    }
-    DeleteTreeBelow(item);
-    try {
-        SetFileAttributes(item, FILE_ATTRIBUTE_NORMAL);
-        RemoveDirectory(item);
-    } catch (const Error&) {
-        // what could not be removed stays; not reported
-    }
+    std::string failed;
+    if (!DeleteItem(path.toStdString(), failed))
+        throw Error(TranslateText("Could not delete: ") + failed);
 }
 
 bool TryDeletePath(const QString& path) {
-    const fs::path item = ToPath(path);
-    std::error_code error;
-    if (!PathExists(item) && !fs::is_symlink(item, error))
-        return true;
-    try {
-        TfrmMain::DeletePath(path);
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    std::string failed;
+    return DeleteItem(path.toStdString(), failed);
 }
 
 } // namespace vk

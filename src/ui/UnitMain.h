@@ -46,6 +46,8 @@ class QWidget;
 
 namespace vk {
 
+enum class TConflictAnswer; // protect/uProtect.h
+
 class Prompts;
 class SettingsStore;
 
@@ -88,8 +90,8 @@ public:
     // Clears read-only, hidden and system of a file, or of a folder and
     // everything in it. Links are neither followed nor changed.
     static void ClearAttributesTree(const QString& path);
-    // Deletes a file (raises when it cannot) or a folder tree (failures on
-    // single entries are not reported). A link is removed, never its target.
+    // Deletes a file, a link (never its target) or a folder tree; raises
+    // naming the first entry that could not be deleted.
     static void DeletePath(const QString& path);
 
     // --- commands (MainCommands.cpp) -------------------------------------
@@ -133,9 +135,8 @@ public:
     bool HidePathIntoLocker(const QString& P, QString& Message);
     // Recreates the item at P from its locker and deletes the locker.
     bool RestorePathFromLocker(const QString& P, QString& Message);
-    // Called when both P and its locker exist: asks the user. Skip is set
-    // when nothing more is to be done for P.
-    bool ResolveRestoreConflict(const QString& P, bool& Skip, QString& Message);
+    // Called when both P and a locker that opened exist: asks the user.
+    TConflictAnswer ResolveRestoreConflict(const QString& P);
     // The locker engine's callbacks bound to this window: progress to
     // LockerProgress, cancel to IsStopRequested.
     std::function<void(const std::string&, std::int64_t, std::int64_t)> ProgressCallback();
@@ -260,8 +261,7 @@ private:
     void RunOverRows(const TRunKind& run);
 };
 
-// Deletes path when it exists; false when deleting raised an error, true
-// otherwise (also when nothing existed or parts of a tree remained).
+// Deletes path when it exists; false when anything of it remains.
 bool TryDeletePath(const QString& path);
 
 } // namespace vk

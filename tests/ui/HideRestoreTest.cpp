@@ -182,12 +182,14 @@ TEST_F(RunsTest, ALockerThatAppearsWhileHidingIsNeverReplaced) {
             WriteFile(LockerOf(file), "another locker");
     };
     const Outcome outcome = Hide(main, file);
-    EXPECT_EQ(outcome.Raised, QStringLiteral("Locker already exists: ") + ToQ(LockerOf(file)));
+    EXPECT_EQ(outcome.Message, QStringLiteral("Locker already exists: ") + ToQ(LockerOf(file)));
     EXPECT_EQ(ReadFile(LockerOf(file)), "another locker");
     EXPECT_EQ(ReadFile(file), "report");
 }
 
-TEST_F(RunsTest, ConflictYesStopsWhenTheExistingFolderCannotBeRemovedWhole) {
+// Yes moves the existing folder aside and deletes it only once the new one is
+// in place and the locker gone; a locker that cannot be deleted puts it back.
+TEST_F(RunsTest, ConflictYesPutsEverythingBackWhenTheLockerCannotBeDeleted) {
     TfrmMain& main = OpenHookedWindow();
     const fs::path folder = temp / "Private";
     MakeTree(folder);
@@ -196,34 +198,39 @@ TEST_F(RunsTest, ConflictYesStopsWhenTheExistingFolderCannotBeRemovedWhole) {
     WriteFile(folder / "kept.txt", "newer");
     prompts.YesNoCancelAnswers = {Answer::Yes};
 
-    faults::FailAt(faults::Op::Delete, 1); // one file of the existing folder stays
+    faults::FailAt(faults::Op::Delete, 1); // the locker's deletion
     const Outcome outcome = Restore(main, folder);
     faults::Clear();
     EXPECT_FALSE(outcome.Succeeded);
-    EXPECT_EQ(outcome.Message, QStringLiteral("Failed to remove existing path before decrypting: ") + ToQ(folder));
+    EXPECT_TRUE(outcome.Message.startsWith(QStringLiteral("Cannot delete file"))) << outcome.Message.toStdString();
     EXPECT_EQ(ReadFile(folder / "kept.txt"), "newer");
     EXPECT_TRUE(HasBits(LockerOf(folder), FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(LockerOpensTo(LockerOf(folder), original));
 }
 
-TEST_F(RunsTest, StopDuringALargeExtractionRemovesThePartialItemAndHidesTheLockerAgain) {
+// The extraction goes to a staging folder: a partial item never lies under
+// the item's name, and Stop leaves the hidden locker alone.
+TEST_F(RunsTest, StopDuringALargeExtractionLeavesNothingUnderTheNameAndKeepsTheLockerHidden) {
     HookedMainWindow& main = OpenHookedWindow();
     const fs::path file = temp / "large.bin";
     WriteFile(file, std::string(24 << 20, 'L'));
     const TreeSnapshot original = Snapshot(file);
     ASSERT_TRUE(Hide(main, file).Succeeded);
 
-    bool partialItemSeen = false;
+    bool stoppedMidway = false;
+    bool itemSeen = false;
     main.OnProgress = [&](std::int64_t done, std::int64_t total) {
-        if (done > 0 && done < total && fs::exists(file) && !main.FStopRequested) {
-            partialItemSeen = fs::file_size(file) < (24u << 20);
+        itemSeen = itemSeen || fs::exists(file);
+        if (done > 0 && done < total && !main.FStopRequested) {
+            stoppedMidway = true;
             main.btnStop->click();
         }
     };
     main.BeginBusy(1); // Stop is taken only during a run
     const Outcome outcome = Restore(main, file);
     main.EndBusy();
-    EXPECT_TRUE(partialItemSeen);
+    EXPECT_TRUE(stoppedMidway);
+    EXPECT_FALSE(itemSeen);
     EXPECT_FALSE(outcome.Succeeded);
     EXPECT_EQ(outcome.Message, QStringLiteral("Operation cancelled by user."));
     EXPECT_FALSE(fs::exists(file));
@@ -244,11 +251,13 @@ TEST_F(RunsTest, FaultsDuringAHideNeverLoseTheItem) {
     const Case cases[] = {
         {"disk full while writing", [] { faults::FailWriteAfter(1000); }, true, false},
         {"flushing the locker fails", [] { faults::FailAt(faults::Op::Sync, 1); }, true, false},
-        {"rename fails", [] { faults::FailAt(faults::Op::Rename, 1); }, true, true},
+        {"rename fails", [] { faults::FailAt(faults::Op::Rename, 1); }, true, false},
         {"flushing the folder fails", [] { faults::FailAt(faults::Op::Sync, 2); }, true, false},
-        {"deleting the item fails", [] { faults::FailAt(faults::Op::Delete, 1); }, true, false},
-        // Call 1 clears the item's attributes before it is deleted; call 2 hides the locker.
-        {"hiding the locker fails", [] { faults::FailAt(faults::Op::SetAttributes, 2); }, false, false},
+        {"taking the item off its name fails", [] { faults::FailAt(faults::Op::Rename, 2); }, true, false},
+        {"marking the checked item for deletion fails", [] { faults::FailAt(faults::Op::Rename, 3); }, true, false},
+        // The item is off its name and checked; the locker stays.
+        {"deleting the item fails", [] { faults::FailAt(faults::Op::Delete, 1); }, false, false},
+        {"hiding the locker fails", [] { faults::FailAt(faults::Op::SetAttributes, 1); }, true, false},
     };
     TfrmMain& main = OpenHookedWindow();
     int n = 0;
@@ -281,15 +290,26 @@ TEST_F(RunsTest, FaultsDuringAHideNeverLoseTheItem) {
     EXPECT_EQ(prompts.Asked.size(), 0u);
 }
 
+// An item that cannot be deleted after its locker is in place: the hide is
+// reported as failed, naming what is left; the next restore cleans it up.
 TEST_F(RunsTest, TheMessageOfAnItemThatCannotBeDeleted) {
     TfrmMain& main = OpenHookedWindow();
     const fs::path file = temp / "busy.txt";
     WriteFile(file, "busy");
+    const TreeSnapshot original = Snapshot(file);
     faults::FailAt(faults::Op::Delete, 1);
     const Outcome outcome = Hide(main, file);
-    EXPECT_EQ(outcome.Message, QStringLiteral("Failed to move original item to Recycle Bin."));
+    faults::Clear();
+    EXPECT_FALSE(outcome.Succeeded);
+    const QString start = QStringLiteral("The locker is in place, but part of the item could not be deleted: ") +
+                          ToQ(temp / ".busy.txt.vkdelete-");
+    EXPECT_TRUE(outcome.Message.startsWith(start)) << outcome.Message.toStdString();
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(LockerOpensTo(LockerOf(file), original));
+
+    ASSERT_TRUE(Restore(main, file).Succeeded);
     EXPECT_EQ(ReadFile(file), "busy");
-    EXPECT_FALSE(fs::exists(LockerOf(file)));
+    EXPECT_EQ(prompts.Asked.size(), 0u);
 }
 
 // Faults at each step of a restore: the restored item, or the locker (hidden
@@ -302,7 +322,7 @@ TEST_F(RunsTest, FaultsDuringARestoreNeverLoseTheItem) {
         const char* messageEnd; // the end of the message, or of the raised error
     };
     const Case cases[] = {
-        {"unhiding the locker fails", true, [] { faults::FailAt(faults::Op::SetAttributes, 1); }, ""},
+        {"moving the item into place fails", true, [] { faults::FailAt(faults::Op::Rename, 1); }, ""},
         {"disk full while writing", true, [] { faults::FailWriteAfter(30000); }, ""},
         // One file: after the disk fills, call 2 clears the partial file's
         // attributes and call 3 hides the locker again.
@@ -312,10 +332,9 @@ TEST_F(RunsTest, FaultsDuringARestoreNeverLoseTheItem) {
              faults::FailAt(faults::Op::SetAttributes, 3);
          },
          ""},
-        {"flushing the restored item fails", true, [] { faults::FailAt(faults::Op::Sync, 1); },
-         "\n(Partial decrypted output was removed.)"},
-        {"deleting the locker fails", true, [] { faults::FailAt(faults::Op::Delete, 1); },
-         "\n(Partial decrypted output was removed.)"},
+        {"flushing the restored item fails", true, [] { faults::FailAt(faults::Op::Sync, 1); }, ""},
+        {"flushing the item's folder fails", true, [] { faults::FailAt(faults::Op::Sync, 9); }, ""},
+        {"deleting the locker fails", true, [] { faults::FailAt(faults::Op::Delete, 1); }, ""},
     };
     TfrmMain& main = OpenHookedWindow();
     int n = 0;

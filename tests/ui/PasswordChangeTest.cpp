@@ -216,7 +216,7 @@ TEST_F(PasswordChangeTest, StopDuringARestoreFailsTheChangeAndSavesTheOldPasswor
                           second + CrLf + QStringLiteral("Operation cancelled by user.")});
     EXPECT_EQ(ReadFile(temp / "first.txt"), "content"); // restored before the stop, stays readable
     EXPECT_FALSE(LockerOf(first));
-    EXPECT_FALSE(fs::exists(temp / "second.txt"));
+    EXPECT_EQ(ReadFile(temp / "second.txt"), "stale"); // the stop came before anything was replaced
     EXPECT_TRUE(Opens(second, "old"));
     EXPECT_EQ(settings.GeneralPassword, "old");
     EXPECT_EQ(SavedPassword(), "old");
@@ -250,9 +250,9 @@ TEST_F(PasswordChangeTest, AFailureInTheSecondPassKeepsAndSavesTheNewPassword) {
     const QString first = MakeFile("first.txt");
     const QString moved = MakeFile("moved.txt");
     ListAndHide({first}, {first, moved});
-    // A locker renamed by hand restores under its stored name, so hiding its
-    // listed path again finds nothing there.
-    const QString renamed = ToQ(temp / "renamed.txt");
+    // A locker renamed by hand to a name no locker can store: it comes back
+    // under that name, and hiding it again is refused.
+    const QString renamed = ToQ(temp / "back\\slash.txt");
     platform::RenameFile(TfrmMain::GetLockerPath(moved).toStdString(), TfrmMain::GetLockerPath(renamed).toStdString());
     window->AddPath(renamed);
     window->SaveSettings();
@@ -261,9 +261,10 @@ TEST_F(PasswordChangeTest, AFailureInTheSecondPassKeepsAndSavesTheNewPassword) {
 
     EXPECT_EQ(prompts.Messages(),
               QStringList{QStringLiteral("Password change failed.") + CrLf + QStringLiteral("Error encrypting: ") +
-                          renamed + CrLf + QStringLiteral("Path not found: ") + renamed});
+                          renamed + CrLf +
+                          QStringLiteral("Cannot store the name \"back\\slash.txt\": it contains a backslash.")});
     EXPECT_TRUE(Opens(first, "new"));
-    EXPECT_EQ(ReadFile(temp / "moved.txt"), "content");
+    EXPECT_EQ(ReadFile(temp / "back\\slash.txt"), "content");
     EXPECT_EQ(settings.GeneralPassword, "new");
     EXPECT_EQ(SavedPassword(), "new");
     EXPECT_EQ(StatusOf(0), QStringLiteral("Encrypted & Hidden"));
