@@ -44,6 +44,12 @@ TEST_F(HideRestoreCommandsTest, HideThenRestoreWithThePasswordOrTheRecoveryCode)
     EXPECT_NE(platform::GetFileAttributes(FTemp / "Docs.vklocker") & platform::FILE_ATTRIBUTE_HIDDEN, 0u);
     const std::string code = RecoveryCodeIn(shell.Out);
     ASSERT_FALSE(code.empty()) << shell.Out;
+    // Hiding again finds the job done: no item, a locker that opens.
+    ASSERT_EQ(shell.Run({"hide", P("Docs")}), ExitSuccess) << shell.Err;
+    EXPECT_NE(shell.Out.find("made by an earlier run"), std::string::npos) << shell.Out;
+    Shell otherPassword("another");
+    EXPECT_EQ(otherPassword.Run({"hide", P("Docs")}), ExitFailure);
+    EXPECT_EQ(otherPassword.Err, "vklocker: Locker already exists: " + P("Docs.vklocker") + "\n");
 
     ASSERT_EQ(shell.Run({"restore", P("Docs")}), ExitSuccess) << shell.Err;
     EXPECT_EQ(Names(), std::set<std::string>{"Docs"});
