@@ -13,11 +13,13 @@ struct CommandShape {
     bool TakesSecondOperand;
 };
 
-constexpr std::array<CommandShape, 4> Commands{{
+constexpr std::array<CommandShape, 6> Commands{{
     {CommandKind::Create, "create", true},
     {CommandKind::Extract, "extract", true},
     {CommandKind::Verify, "verify", false},
     {CommandKind::List, "list", false},
+    {CommandKind::Hide, "hide", false},
+    {CommandKind::Restore, "restore", false},
 }};
 
 const CommandShape* FindCommand(std::string_view name) {
@@ -28,6 +30,17 @@ const CommandShape* FindCommand(std::string_view name) {
 }
 
 constexpr std::string_view PasswordFileOption = "--password-file";
+constexpr std::string_view OnConflictOption = "--on-conflict";
+
+std::optional<ConflictChoice> ParseConflictChoice(std::string_view value) {
+    if (value == "cancel")
+        return ConflictChoice::Cancel;
+    if (value == "replace")
+        return ConflictChoice::Replace;
+    if (value == "keep")
+        return ConflictChoice::Keep;
+    return std::nullopt;
+}
 
 ParsedArguments Fail(ParsedArguments& parsed, std::string reason) {
     parsed.Ok = false;
@@ -42,6 +55,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     Arguments& out = parsed.Args;
     std::vector<std::string> operands;
     bool optionsEnded = false;
+    bool onConflictGiven = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -57,6 +71,20 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             out.PasswordFile = args[++i];
         } else if (arg.starts_with(std::string(PasswordFileOption) + "=")) {
             out.PasswordFile = arg.substr(PasswordFileOption.size() + 1);
+        } else if (arg == OnConflictOption || arg.starts_with(std::string(OnConflictOption) + "=")) {
+            std::string value;
+            if (arg == OnConflictOption) {
+                if (i + 1 >= args.size())
+                    return Fail(parsed, "option --on-conflict needs cancel, replace or keep");
+                value = args[++i];
+            } else {
+                value = arg.substr(OnConflictOption.size() + 1);
+            }
+            const std::optional<ConflictChoice> choice = ParseConflictChoice(value);
+            if (!choice)
+                return Fail(parsed, "option --on-conflict takes cancel, replace or keep, not \"" + value + "\"");
+            out.OnConflict = *choice;
+            onConflictGiven = true;
         } else {
             return Fail(parsed, "unknown option " + arg);
         }
@@ -81,6 +109,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         parsed.Ok = true;
         return parsed;
     }
+    if (onConflictGiven && out.Command != CommandKind::Restore)
+        return Fail(parsed, "option --on-conflict belongs to restore");
 
     const std::size_t most = shape->TakesSecondOperand ? 2 : 1;
     if (operands.empty())
@@ -136,6 +166,32 @@ std::string UsageText(CommandKind command) {
                "and size, after checking the whole locker. Writes nothing. The secret is the\n"
                "password or the recovery code.\n" +
                SecretHelp;
+    case CommandKind::Hide:
+        return "Usage: vklocker hide [--password-file FILE] PATH\n"
+               "\n"
+               "Hides the file or folder PATH: encrypts it into the locker PATH.vklocker\n"
+               "beside it, checks that the locker opens and that PATH did not change in the\n"
+               "meantime, then deletes the readable item and hides the locker. On the\n"
+               "terminal the password is asked for twice. The new locker's recovery code is\n"
+               "printed once: keep it safe. A link is refused. If the hide is interrupted,\n"
+               "PATH or its locker is always complete; running the command again finishes it.\n"
+               "Exit status 0 only when PATH is gone and its locker is in place.\n" +
+               SecretHelp;
+    case CommandKind::Restore:
+        return "Usage: vklocker restore [--password-file FILE] [--on-conflict=cancel|replace|keep] PATH\n"
+               "\n"
+               "Restores the file or folder PATH from its locker PATH.vklocker: the item is\n"
+               "built beside PATH under a private name, moved into place in one step, and the\n"
+               "locker is deleted only then. The secret is the password or the recovery code.\n"
+               "When PATH exists too, --on-conflict decides, once the whole locker has been\n"
+               "decrypted:\n"
+               "  cancel   change nothing and fail (the default)\n"
+               "  replace  replace the existing PATH with the locker's item\n"
+               "  keep     keep the existing PATH and delete the locker\n"
+               "If the restore is interrupted, PATH or its locker is always complete; running\n"
+               "the command again finishes it. Exit status 0 only when PATH is in place and\n"
+               "its locker is gone.\n" +
+               SecretHelp;
     case CommandKind::None:
         break;
     }
@@ -146,6 +202,8 @@ std::string UsageText(CommandKind command) {
            "  extract LOCKER [FOLDER]  recreate a locker's file or folder\n"
            "  verify LOCKER            check a locker with its password\n"
            "  list LOCKER              show what a locker holds\n"
+           "  hide PATH                lock a file or folder and delete the readable item\n"
+           "  restore PATH             bring a hidden file or folder back from its locker\n"
            "\n"
            "Run \"vklocker COMMAND --help\" for the details of a command.\n"
            "Exit status: 0 success, 1 the operation failed, 2 usage error.\n";

@@ -8,15 +8,24 @@
 
 namespace vk::cli {
 
-enum class CommandKind { None, Create, Extract, Verify, List };
+enum class CommandKind { None, Create, Extract, Verify, List, Hide, Restore };
+
+// restore: what to do when both the item and its locker exist.
+enum class ConflictChoice {
+    Cancel,  // change nothing and fail
+    Replace, // the locker's item replaces the existing one
+    Keep,    // keep the existing item and delete the locker
+};
 
 struct Arguments {
     CommandKind Command = CommandKind::None;
     bool Help = false;
-    // create: SOURCE [LOCKER]; extract: LOCKER [FOLDER]; verify, list: LOCKER.
+    // create: SOURCE [LOCKER]; extract: LOCKER [FOLDER]; verify, list: LOCKER;
+    // hide, restore: PATH.
     std::string First;
     std::optional<std::string> Second;
     std::optional<std::string> PasswordFile;
+    ConflictChoice OnConflict = ConflictChoice::Cancel; // restore only
 };
 
 struct ParsedArguments {

@@ -1,13 +1,13 @@
 #include "cli/Commands.h"
 
 #include "cli/Arguments.h"
+#include "cli/CommandSupport.h"
 #include "cli/ListingFormat.h"
 #include "cli/ProgressLine.h"
 #include "locker/LockerListing.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
-#include "security/uSecurityUtils.h"
 #include "translation/translation.h"
 
 #include <algorithm>
@@ -18,50 +18,6 @@ namespace vk::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Wipes the secret when the command ends, however it ends.
-class SecretHolder {
-public:
-    explicit SecretHolder(std::string secret) : FSecret(std::move(secret)) {}
-    ~SecretHolder() { SecureWipe(FSecret); }
-    SecretHolder(const SecretHolder&) = delete;
-    SecretHolder& operator=(const SecretHolder&) = delete;
-    const std::string& Get() const { return FSecret; }
-
-private:
-    std::string FSecret;
-};
-
-class Command {
-public:
-    Command(const Arguments& args, const Console& console) : FArgs(args), FConsole(console) {}
-
-    int Fail(const std::string& message) const {
-        FConsole.Err << "vklocker: " << message << '\n';
-        return ExitFailure;
-    }
-
-    // The secret from the first source that has one, or the exit status.
-    // Ctrl-C then does what suits the operation that follows.
-    std::optional<std::string> ReadSecret(SecretKind kind, InterruptMode afterwards, int& exitCode) const {
-        SecretSources sources{FArgs.PasswordFile, FConsole.EnvironmentPassword, FConsole.AskTerminal};
-        SecretOutcome outcome = vk::cli::ReadSecret(sources, kind);
-        if (outcome.Ok) {
-            if (FConsole.SetInterruptMode)
-                FConsole.SetInterruptMode(afterwards);
-            return std::move(outcome.Secret);
-        }
-        FConsole.Err << "vklocker: " << outcome.Error << '\n';
-        exitCode = outcome.UsageError ? ExitUsage : ExitFailure;
-        return std::nullopt;
-    }
-
-    TLockerCancelFunc Cancel() const { return FConsole.CancelRequested; }
-
-private:
-    const Arguments& FArgs;
-    const Console& FConsole;
-};
 
 // True when path lies inside folder (both already full paths).
 bool IsInside(const fs::path& path, const fs::path& folder) {
@@ -246,6 +202,10 @@ int RunVklocker(const std::vector<std::string>& args, const Console& console) {
             return RunVerify(arguments, console);
         case CommandKind::List:
             return RunList(arguments, console);
+        case CommandKind::Hide:
+            return RunHide(arguments, console);
+        case CommandKind::Restore:
+            return RunRestore(arguments, console);
         case CommandKind::None:
             break;
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The four vklocker commands on the locker engine. Everything that touches the
+// The vklocker commands on the locker engine and the hide and restore transactions. Everything that touches the
 // outside world (streams, terminal, environment, Ctrl-C) comes in through
 // Console, so that tests can run the commands as a shell would.
 

@@ -124,6 +124,19 @@ enum class Op { Write, Rename, Delete, RemoveDirectory, CreateDirectory, SetAttr
 void FailAt(Op op, int nth);
 // Writes fail with "No space left on device" once this many more bytes are written.
 void FailWriteAfter(std::int64_t bytes);
+
+// Crash tests: the process ends at once (_exit with ExitAtStepStatus, no
+// clean-up, no destructors) when it reaches the nth (1-based) future guarded
+// step of any kind, before that step touches the disk. A child process run
+// this way is left as a kill at that moment leaves it. Every call of an
+// operation listed in Op is a step, except that a run of writes with nothing
+// else between them is one: a kill inside it leaves what a kill before its
+// first write leaves, a partly written file.
+inline constexpr int ExitAtStepStatus = 86;
+void ExitAtStep(int nth);
+// Guarded steps reached since the process started or since Clear.
+int StepsTaken();
+
 void Clear();
 } // namespace faults
 

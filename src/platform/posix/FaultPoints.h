@@ -9,7 +9,8 @@
 
 namespace vk::platform::detail {
 
-// True when this call of op is the one a test asked to fail.
+// True when this call of op is the one a test asked to fail. Every call is
+// one guarded step: the process ends here when a crash test asked for it.
 bool ShouldFail(faults::Op op);
 
 // How many of count bytes the disk still takes before it is "full";

@@ -1,6 +1,7 @@
 #include "platform/posix/FaultPoints.h"
 
 #include <array>
+#include <unistd.h>
 
 namespace vk::platform {
 
@@ -12,6 +13,11 @@ constexpr std::size_t OpCount = static_cast<std::size_t>(faults::Op::Sync) + 1;
 std::array<int, OpCount> CallsUntilFailure{};
 // Bytes the disk still takes; negative when there is no limit.
 std::int64_t WriteBudget = -1;
+// Guarded steps of any kind reached so far, and the one at which the process
+// ends (0 = never). A run of writes is one step.
+int StepsReached = 0;
+int ExitStep = 0;
+bool LastStepWasWrite = false;
 
 } // namespace
 
@@ -25,9 +31,20 @@ void FailWriteAfter(std::int64_t bytes) {
     WriteBudget = bytes < 0 ? 0 : bytes;
 }
 
+void ExitAtStep(int nth) {
+    ExitStep = nth > 0 ? StepsReached + nth : 0;
+}
+
+int StepsTaken() {
+    return StepsReached;
+}
+
 void Clear() {
     CallsUntilFailure.fill(0);
     WriteBudget = -1;
+    StepsReached = 0;
+    ExitStep = 0;
+    LastStepWasWrite = false;
 }
 
 } // namespace faults
@@ -35,6 +52,10 @@ void Clear() {
 namespace detail {
 
 bool ShouldFail(faults::Op op) {
+    const bool write = op == faults::Op::Write;
+    if (!(write && LastStepWasWrite) && ++StepsReached == ExitStep)
+        ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
+    LastStepWasWrite = write;
     int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
     if (remaining == 0)
         return false;

@@ -1,0 +1,138 @@
+// vklocker hide and restore: the same transactions the window runs, with the
+// conflict question answered by --on-conflict.
+
+#include "cli/CommandSupport.h"
+#include "cli/ProgressLine.h"
+#include "platform/uPlatform.h"
+#include "protect/uProtect.h"
+
+#include <filesystem>
+
+namespace vk::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Lockers made here carry the hidden and the system attribute, as the
+// window's default strong hide gives them.
+constexpr bool StrongHide = true;
+
+TProtectCallbacks CallbacksWithProgress(ProgressLine& progress, const Command& command) {
+    TProtectCallbacks callbacks;
+    callbacks.Progress = [&progress](const std::string&, std::int64_t done, std::int64_t total) {
+        progress.Update(done, total);
+    };
+    callbacks.Cancel = command.Cancel();
+    return callbacks;
+}
+
+TConflictAnswer AnswerFor(ConflictChoice choice) {
+    switch (choice) {
+    case ConflictChoice::Replace:
+        return TConflictAnswer::Replace;
+    case ConflictChoice::Keep:
+        return TConflictAnswer::Keep;
+    case ConflictChoice::Cancel:
+        break;
+    }
+    return TConflictAnswer::Skip;
+}
+
+bool AnythingAt(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+// A repeated hide after an interrupted one may find the job done: the item
+// gone (the transaction has settled what the first run left) and a locker
+// that opens with the password.
+bool AlreadyHidden(const fs::path& item, const fs::path& locker, const std::string& password) {
+    std::string reason;
+    return !AnythingAt(item) && platform::FileExists(locker) && VerifyLocker(locker.string(), password, reason);
+}
+
+// Likewise for a restore: the item in place and no locker left.
+bool AlreadyRestored(const fs::path& item, const fs::path& locker) {
+    return AnythingAt(item) && !AnythingAt(locker);
+}
+
+} // namespace
+
+int RunHide(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path item = platform::FullPath(args.First);
+    const fs::path locker = LockerPathOf(item.string());
+    // A repeated hide after an interruption may find only the locker: the
+    // transaction then finishes what the first run left.
+    if (!AnythingAt(item) && !platform::FileExists(locker))
+        return command.Fail("Path not found: " + item.string());
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret =
+        command.ReadSecret(SecretKind::NewPassword, InterruptMode::CancelThenStop, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder password(std::move(*secret));
+
+    ProgressLine progress(console.ProgressOut, console.ShowProgress);
+    TProtectOutcome outcome =
+        HideItem(item.string(), password.Get(), StrongHide, CallbacksWithProgress(progress, command));
+    progress.Clear();
+    SecretHolder recoveryCode(std::move(outcome.RecoveryCode));
+    if (!outcome.Success && !AlreadyHidden(item, locker, password.Get()))
+        return command.Fail(outcome.MessageText);
+
+    console.Out << "Hidden: " << item.string() << '\n' << "Locker: " << locker.string() << '\n';
+    if (recoveryCode.Get().empty()) {
+        // An earlier, interrupted run made the locker and showed its code.
+        console.Out << "The locker was made by an earlier run, which showed its recovery code.\n";
+    } else {
+        console.Out << "Recovery code: " << recoveryCode.Get() << '\n'
+                    << "Keep this recovery code somewhere safe: it opens the locker if the password is lost, "
+                       "and it is shown only this once.\n";
+    }
+    console.Out.flush();
+    if (!console.Out)
+        return command.Fail("The recovery code could not be written to standard output. \"" + item.string() +
+                            "\" is hidden in \"" + locker.string() + "\", which opens with its password.");
+    return ExitSuccess;
+}
+
+int RunRestore(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path item = platform::FullPath(args.First);
+    const fs::path locker = LockerPathOf(item.string());
+    if (!platform::FileExists(locker) && !AnythingAt(item))
+        return command.Fail("Locker file not found: " + locker.string());
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret =
+        command.ReadSecret(SecretKind::PasswordOrRecoveryCode, InterruptMode::CancelThenStop, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder password(std::move(*secret));
+
+    ProgressLine progress(console.ProgressOut, console.ShowProgress);
+    TProtectCallbacks callbacks = CallbacksWithProgress(progress, command);
+    callbacks.Conflict = [choice = args.OnConflict](const std::string&) { return AnswerFor(choice); };
+    TProtectOutcome outcome = RestoreItem(item.string(), password.Get(), StrongHide, callbacks);
+    progress.Clear();
+    if (!outcome.Success && AlreadyRestored(item, locker)) {
+        console.Out << "Nothing to restore: " << item.string() << " is in place and has no locker.\n";
+        return ExitSuccess;
+    }
+    if (!outcome.Success)
+        return command.Fail(outcome.MessageText);
+    if (outcome.Skipped)
+        return command.Fail("Both \"" + item.string() + "\" and its locker exist; nothing was changed. " +
+                            "Run again with --on-conflict=replace or --on-conflict=keep to choose.");
+    if (outcome.Kept) {
+        console.Out << "Kept the existing " << item.string() << "; its locker was deleted.\n";
+        return ExitSuccess;
+    }
+    console.Out << "Restored: " << (outcome.ItemPath.empty() ? item.string() : outcome.ItemPath) << '\n';
+    return ExitSuccess;
+}
+
+} // namespace vk::cli

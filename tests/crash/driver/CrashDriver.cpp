@@ -1,0 +1,62 @@
+// The child process of the crash tests. It runs one command on the core and,
+// when asked, ends itself at a chosen guarded file-system step, as a kill at
+// that moment would.
+//
+//   vk_crash_driver STEP vklocker ARGUMENTS...
+//   vk_crash_driver STEP import LOCKER
+//
+// The import is the window's, without its dialogs: LOCKER's item is restored
+// beside it with the secret from VKLOCKER_PASSWORD.
+//
+// STEP 0 runs the command to its end; STEP n ends the process (exit status
+// faults::ExitAtStepStatus) when it reaches the nth guarded step. A run that
+// ends normally prints "steps: N" as the last line of standard output, the
+// number of guarded steps it took, and exits with the command's status.
+
+#include "cli/Commands.h"
+#include "platform/uPlatform.h"
+#include "protect/uProtect.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string EnvironmentPassword() {
+    const char* value = std::getenv(vk::cli::PasswordVariable);
+    return value ? value : "";
+}
+
+int RunImport(const std::string& locker) {
+    const vk::TProtectOutcome outcome = vk::ImportLocker(locker, EnvironmentPassword());
+    std::cout << (outcome.Success ? "Imported: " + outcome.ItemPath : "Failed: " + outcome.MessageText) << '\n';
+    return outcome.Success ? 0 : 1;
+}
+
+int RunCommand(const std::vector<std::string>& args) {
+    if (args.size() == 2 && args.front() == "import")
+        return RunImport(args.back());
+    if (args.empty() || args.front() != "vklocker") {
+        std::cerr << "vk_crash_driver: unknown command\n";
+        return 2;
+    }
+    vk::cli::Console console(std::cout, std::cerr);
+    console.EnvironmentPassword = EnvironmentPassword();
+    return vk::cli::RunVklocker(std::vector<std::string>(args.begin() + 1, args.end()), console);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: vk_crash_driver STEP vklocker ARGUMENTS... | STEP import LOCKER\n";
+        return 2;
+    }
+    vk::platform::faults::ExitAtStep(std::atoi(argv[1]));
+    const int status = RunCommand(std::vector<std::string>(argv + 2, argv + argc));
+    std::cout << "\nsteps: " << vk::platform::faults::StepsTaken() << '\n';
+    std::cout.flush();
+    return status;
+}
