@@ -86,45 +86,47 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
         if (!outcome.Success)
             return outcome;
 
-        // The item leaves its name in one step and is checked against what
-        // the locker stored; from here on nothing can change it unseen but a
-        // program that already holds it open. The locker takes its name only
-        // after the check, so a staged item beside a locker is always one
-        // the locker holds.
+        // The verified locker takes its name first, so from here on a locker
+        // that opens is always in place. Then the item leaves its name in one
+        // step and is checked against what the locker stored; from then on
+        // nothing can change it unseen but a program that already holds it
+        // open. A kill in between leaves both, never neither.
         if (const auto change = FirstChange(stored, TakeSnapshot(item), false))
             return Withdrawn(temporary, ChangedEntry(item, *change));
+        try {
+            platform::RenameNoReplace(temporary, locker);
+            platform::FlushFolder(locker.parent_path());
+        } catch (const std::exception& error) {
+            // A locker that appeared meanwhile is someone else's and stays.
+            if (platform::FileExists(temporary))
+                return Withdrawn(temporary, platform::FileExists(locker)
+                                                ? TranslateText("Locker already exists: ") + locker.string()
+                                                : std::string(error.what()));
+            return Withdrawn(locker, error.what());
+        }
         const fs::path staged = StagingPath(item, TStageKind::Hide);
         try {
             platform::RenameNoReplace(item, staged);
         } catch (const std::exception& error) {
-            return Withdrawn(temporary, error.what());
+            return Withdrawn(locker, error.what());
         }
-        // Puts the item back and removes the new locker (under whichever name).
-        const auto putBack = [&](const std::string& message, const fs::path& newLocker) {
+        // Puts the item back and removes the new locker.
+        const auto putBack = [&](const std::string& message) {
             try {
                 platform::RenameNoReplace(staged, item);
             } catch (const std::exception& error) {
-                // The next run on this path puts the item back or deletes it.
+                // The locker stays: it opens, and the next run puts the item back.
                 return Failed(message + "\n" + error.what());
             }
-            return Withdrawn(newLocker, message);
+            return Withdrawn(locker, message);
         };
         if (const auto change = FirstChange(stored, TakeSnapshot(staged), true))
-            return putBack(ChangedEntry(item, *change), temporary);
-        try {
-            platform::RenameNoReplace(temporary, locker);
-        } catch (const std::exception& error) {
-            // A locker that appeared meanwhile is someone else's and stays.
-            return putBack(platform::FileExists(locker) ? TranslateText("Locker already exists: ") + locker.string()
-                                                        : std::string(error.what()),
-                           temporary);
-        }
+            return putBack(ChangedEntry(item, *change));
         const fs::path doomed = StagingPath(item, TStageKind::Delete);
         try {
-            platform::FlushFolder(locker.parent_path());
             platform::RenameNoReplace(staged, doomed);
         } catch (const std::exception& error) {
-            return putBack(error.what(), locker);
+            return putBack(error.what());
         }
         std::string failed;
         if (!DeleteTree(doomed, failed))

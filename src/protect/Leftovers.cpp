@@ -43,12 +43,10 @@ bool PutBack(const fs::path& from, const fs::path& item) {
 bool Settle(const TLeftover& leftover, const fs::path& item, const fs::path& locker) {
     switch (leftover.Kind) {
     case TStageKind::Hide:
-        // A hide's locker takes its name only once the staged item was
-        // checked: beside the locker the item is held by it and goes; without
-        // the locker it goes back under its name.
-        if (platform::FileExists(locker))
-            DeleteQuietly(leftover.Path);
-        else if (!AnythingAt(item))
+        // Staged but not yet checked against the locker: it goes back under
+        // its name while that is free (the locker beside it stays; the user
+        // decides between the two), and is never deleted unchecked.
+        if (!AnythingAt(item))
             PutBack(leftover.Path, item);
         return false;
     case TStageKind::Aside:

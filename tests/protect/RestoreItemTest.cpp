@@ -170,7 +170,7 @@ TEST_F(RestoreItemTest, ARestoreKilledBeforeTheLockersDeletionFinishesWithoutAsk
 TEST_F(RestoreItemTest, AHideKilledAfterTheLockerTookItsNameFinishesOnTheNextRun) {
     const fs::path item = MakeTree();
     const auto tree = HiddenTree(item);
-    WriteFile(Dir / ".Private.vkhide-00AA00AA00AA" / "a.txt", "alpha"); // the checked item, not yet deleted
+    WriteFile(Dir / ".Private.vkdelete-00AA00AA00AA" / "a.txt", "alpha"); // the checked item, not yet deleted
     const TProtectOutcome outcome = Restore(item);
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
     EXPECT_EQ(Listing(item), tree);
