@@ -177,6 +177,8 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         }
         buffer.resize(static_cast<std::size_t>(LockerIoBufferSize));
         const TEntryList list = Enumerate(sourcePath, source);
+        // A table that extraction would refuse is never written.
+        CheckEntryTable(source.RootName, source.RootIsFolder, list);
         const std::int64_t total = TotalPayloadSize(source.RootName, list);
         CheckLockerOutsideSource(lockerPath, sourcePath, list);
 

@@ -1,3 +1,4 @@
+#include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
@@ -7,28 +8,46 @@
 #include "platform/uPlatform.h"
 #include "translation/translation.h"
 
+#include <vector>
+
 namespace vk {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Creates the folder and its missing parents.
+// Creates the folder and its missing parents, one level after the other.
 void CreateDirectories(const fs::path& folder) {
-    if (folder.empty() || platform::DirectoryExists(folder))
-        return;
-    if (folder.has_parent_path() && folder.parent_path() != folder)
-        CreateDirectories(folder.parent_path());
-    platform::CreateDirectory(folder);
+    std::vector<fs::path> missing;
+    for (fs::path level = folder; !level.empty() && !platform::DirectoryExists(level); level = level.parent_path()) {
+        missing.push_back(level);
+        if (level.parent_path() == level)
+            break;
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level)
+        platform::CreateDirectory(*level);
 }
 
-// Where an entry goes. Stored names are checked first, so that nothing is
-// ever placed outside the root item's own place in the target folder.
-fs::path OutputPath(const fs::path& targetFolder, const fs::path& rootOut, bool rootIsFolder,
-                    const std::string& rootName, const std::string& relativePath) {
-    if (relativePath.empty())
-        return rootIsFolder ? rootOut : targetFolder / rootName;
-    return (rootIsFolder ? rootOut : targetFolder) / SafeRelativePath(relativePath);
+[[noreturn]] void RaiseChanged() {
+    throw Error(TranslateText("The locker changed while it was being read."));
+}
+
+fs::path ShownPath(const fs::path& rootOut, const std::vector<std::string>& components) {
+    fs::path path = rootOut;
+    for (const std::string& component : components)
+        path /= component;
+    return path;
+}
+
+// The entry header as the decryption pass reads it; it must be the one the
+// table was checked with.
+void ReadSameEntry(TLockerReader& reader, const TEntryInfo& checked) {
+    const std::string relativePath = reader.ReadString();
+    const bool isDir = reader.ReadByte() != 0;
+    const std::int32_t attr = reader.ReadInt32();
+    const std::int64_t size = reader.ReadInt64();
+    if (relativePath != checked.RelativePath || isDir != checked.IsDir || attr != checked.Attr || size != checked.Size)
+        RaiseChanged();
 }
 
 void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer,
@@ -47,10 +66,10 @@ void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInf
         remaining -= piece;
         progress.ReportThrottled(outPath.string(), reader.Done(), payloadLength);
     }
-    output.Close();
     // Stored bits apply without hidden and system; failures are not checked.
     const auto applied =
         static_cast<std::uint32_t>(entry.Attr) & ~(platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM);
+    output.Close();
     platform::SetFileAttributes(outPath, applied);
 }
 
@@ -90,31 +109,29 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             result.RecoveryCode = secret;
 
         encKey = DeriveSubKey(masterKey, "enc");
+        // The whole table follows the canonical rule before anything is written.
+        const TEntryTable table = ReadEntryTable(stream, encKey, header);
+
         TLockerReader reader(stream, encKey, header.Nonce, header.PayloadLength);
         const std::string rootName = reader.ReadString();
         const bool rootIsFolder = reader.ReadByte() != 0;
         const std::int32_t count = reader.ReadInt32();
-        if (count < 0)
-            throw Error(TranslateText("Invalid locker entry count."));
-        CheckRootName(rootName);
-        const fs::path target(targetFolder);
-        const fs::path rootOut = rootIsFolder ? target / rootName : target;
+        if (rootName != table.RootName || rootIsFolder != table.RootIsFolder ||
+            count != static_cast<std::int32_t>(table.Entries.size()))
+            RaiseChanged();
+
+        const fs::path rootOut = rootIsFolder ? fs::path(targetFolder) / rootName : fs::path(targetFolder);
         if (rootIsFolder)
             CreateDirectories(rootOut);
 
         TProgressThrottle progress(progressProc);
         progress.Reset();
         progress.Report(lockerPath, reader.Done(), header.PayloadLength);
-        for (std::int32_t i = 0; i < count; ++i) {
+        for (const TEntryInfo& entry : table.Entries) {
             CheckCancelled(cancel);
-            TEntryInfo entry;
-            entry.RelativePath = SanitizeRelativePath(reader.ReadString());
-            entry.IsDir = reader.ReadByte() != 0;
-            entry.Attr = reader.ReadInt32();
-            entry.Size = reader.ReadInt64();
-            if (entry.Size < 0)
-                throw Error(TranslateText("Invalid entry size in locker."));
-            const fs::path outPath = OutputPath(target, rootOut, rootIsFolder, rootName, entry.RelativePath);
+            ReadSameEntry(reader, entry);
+            const std::vector<std::string> components = EntryComponents(entry.RelativePath);
+            const fs::path outPath = ShownPath(rootOut, components);
             progress.ReportThrottled(outPath.string(), reader.Done(), header.PayloadLength);
             if (entry.IsDir)
                 CreateDirectories(outPath); // a folder's stored bits are not applied

@@ -31,6 +31,16 @@ bool FileExists(const fs::path& path);      // exists and is not a folder
 bool DirectoryExists(const fs::path& path); // exists and is a folder (following links)
 bool PathExists(const fs::path& path);      // file or folder
 
+// What a path below a target folder may hold on this system: bytes of one
+// name, bytes of the whole path below the target (separators included), and
+// folder levels. Extraction refuses a locker beyond them before writing.
+struct PathLimits {
+    std::size_t MaxNameLength;
+    std::size_t MaxPathLength;
+    std::size_t MaxDepth;
+};
+PathLimits SystemPathLimits();
+
 // --- attributes ----------------------------------------------------------
 
 // The Windows bit set of the item; INVALID_FILE_ATTRIBUTES when it is missing.

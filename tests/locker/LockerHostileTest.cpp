@@ -44,9 +44,19 @@ TEST(HostileLockers, NothingIsWrittenOutsideTheTarget) {
         std::string message; // empty: extraction succeeds, inside the target
     };
     const std::vector<Case> cases = {
-        {"leading parent components are dropped", FolderLocker("root", {{"..\\..\\x", false, 0x20, "x"}}), ""},
-        {"slash-separated parents are dropped", FolderLocker("root", {{"../../x", false, 0x20, "x"}}), ""},
-        {"an absolute path lands below the root", FolderLocker("root", {{"/etc/x", false, 0x20, "x"}}), ""},
+        {"leading parent components", FolderLocker("root", {{"..\\..\\x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"..\\..\\x\"."},
+        {"slash-separated parents", FolderLocker("root", {{"../../x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"../../x\"."},
+        {"an absolute path", FolderLocker("root", {{"/etc/x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"/etc/x\"."},
+        {"a drive-qualified path", FolderLocker("root", {{"C:\\x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"C:\\x\"."},
+        {"a drive-relative path", FolderLocker("root", {{"C:x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"C:x\"."},
+        {"a server path", FolderLocker("root", {{"\\\\server\\x", false, 0x20, "x"}}),
+         "Unsafe entry path in locker: \"\\\\server\\x\"."},
+        {"a drive as root name", FolderLocker("C:", {{"x", false, 0x20, "x"}}), "Unsafe root name in locker: \"C:\"."},
         {"inner parent components", FolderLocker("root", {{"a\\..\\..\\x", false, 0x20, "x"}}),
          "Unsafe entry path in locker: \"a\\..\\..\\x\"."},
         {"trailing parent component", FolderLocker("root", {{"a\\..", true, 0x10, ""}}),
@@ -60,7 +70,8 @@ TEST(HostileLockers, NothingIsWrittenOutsideTheTarget) {
         {"absolute root name", FolderLocker("/tmp", {}), "Unsafe root name in locker: \"/tmp\"."},
         {"empty root name", FolderLocker("", {{"x", false, 0x20, "x"}}), "Unsafe root name in locker: \"\"."},
         {"one-file locker naming a parent", FileLocker("../x", ""), "Unsafe root name in locker: \"../x\"."},
-        {"one-file locker with an absolute entry", FileLocker("ok.txt", "/etc/passwd"), ""},
+        {"one-file locker with an absolute entry", FileLocker("ok.txt", "/etc/passwd"),
+         "Unsafe entry path in locker: \"/etc/passwd\"."},
         {"negative entry count",
          [] {
              auto l = FolderLocker("root", {});
