@@ -199,7 +199,7 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         encKey = DeriveSubKey(masterKey, "enc");
         macKey = DeriveSubKey(masterKey, "mac");
 
-        platform::FileStream stream(lockerPath, platform::FileStream::Mode::Create);
+        platform::FileStream stream(lockerPath, platform::FileStream::Mode::CreatePrivate);
         lockerOpened = true;
         WriteLockerHeader(stream, header);
 

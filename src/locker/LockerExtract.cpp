@@ -32,6 +32,33 @@ void CreateDirectories(const fs::path& folder) {
     throw Error(TranslateText("The locker changed while it was being read."));
 }
 
+// The open folders from the root item down to the folder last written to.
+// Entries come folder before contents, so each entry opens only the levels
+// where its path leaves the previous one; every level is opened relative to
+// the one above it, never through a link.
+class TFolderChain {
+public:
+    explicit TFolderChain(platform::FolderHandle root) { FHandles.push_back(std::move(root)); }
+
+    // The folder reached by the first levels components, opened or created.
+    const platform::FolderHandle& Enter(const std::vector<std::string>& components, std::size_t levels) {
+        std::size_t common = 0;
+        while (common < FNames.size() && common < levels && FNames[common] == components[common])
+            ++common;
+        FNames.erase(FNames.begin() + static_cast<std::ptrdiff_t>(common), FNames.end());
+        FHandles.erase(FHandles.begin() + static_cast<std::ptrdiff_t>(common) + 1, FHandles.end());
+        for (std::size_t level = common; level < levels; ++level) {
+            FHandles.push_back(FHandles.back().Folder(components[level]));
+            FNames.push_back(components[level]);
+        }
+        return FHandles.back();
+    }
+
+private:
+    std::vector<platform::FolderHandle> FHandles; // the root, then one per name
+    std::vector<std::string> FNames;
+};
+
 fs::path ShownPath(const fs::path& rootOut, const std::vector<std::string>& components) {
     fs::path path = rootOut;
     for (const std::string& component : components)
@@ -50,14 +77,14 @@ void ReadSameEntry(TLockerReader& reader, const TEntryInfo& checked) {
         RaiseChanged();
 }
 
-void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer,
-                 std::int64_t payloadLength, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
+void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, const std::string& name,
+                 const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer, std::int64_t payloadLength,
+                 TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
     // Content must come from the authenticated payload, never from bytes
     // that may follow it; checked before the output file is created.
     if (entry.Size > reader.Remaining())
         throw Error("Stream read error");
-    CreateDirectories(outPath.parent_path());
-    platform::FileStream output(outPath, platform::FileStream::Mode::Create);
+    platform::FileStream output = folder.CreateFile(name);
     for (std::int64_t remaining = entry.Size; remaining > 0;) {
         CheckCancelled(cancel);
         const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, LockerIoBufferSize));
@@ -69,8 +96,8 @@ void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInf
     // Stored bits apply without hidden and system; failures are not checked.
     const auto applied =
         static_cast<std::uint32_t>(entry.Attr) & ~(platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM);
+    folder.SetFileAttributes(output, name, applied);
     output.Close();
-    platform::SetFileAttributes(outPath, applied);
 }
 
 } // namespace
@@ -93,7 +120,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
     try {
         CreateDirectories(targetFolder);
     } catch (const Error&) {
-        // Not reported here: the first item that cannot be written says so.
+        // Not reported here: opening the target folder says so.
     }
     platform::FileStream stream(lockerPath, platform::FileStream::Mode::Read);
 
@@ -120,9 +147,11 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             count != static_cast<std::int32_t>(table.Entries.size()))
             RaiseChanged();
 
+        // Everything below the target folder is created relative to an open
+        // folder handle; the target itself is named by the caller.
+        platform::FolderHandle target = platform::FolderHandle::Open(targetFolder);
         const fs::path rootOut = rootIsFolder ? fs::path(targetFolder) / rootName : fs::path(targetFolder);
-        if (rootIsFolder)
-            CreateDirectories(rootOut);
+        TFolderChain chain(rootIsFolder ? target.Folder(rootName) : std::move(target));
 
         TProgressThrottle progress(progressProc);
         progress.Reset();
@@ -133,10 +162,13 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             const std::vector<std::string> components = EntryComponents(entry.RelativePath);
             const fs::path outPath = ShownPath(rootOut, components);
             progress.ReportThrottled(outPath.string(), reader.Done(), header.PayloadLength);
-            if (entry.IsDir)
-                CreateDirectories(outPath); // a folder's stored bits are not applied
-            else
-                ExtractFile(reader, outPath, entry, buffer, header.PayloadLength, progress, cancel);
+            if (entry.IsDir) {
+                chain.Enter(components, components.size()); // a folder's stored bits are not applied
+                continue;
+            }
+            const platform::FolderHandle& folder = chain.Enter(components, components.size() - 1);
+            ExtractFile(reader, folder, components.back(), outPath, entry, buffer, header.PayloadLength, progress,
+                        cancel);
         }
         progress.Report(lockerPath, header.PayloadLength, header.PayloadLength);
         result.Success = true;
