@@ -110,8 +110,8 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         return result;
     }
     Bytes buffer(static_cast<std::size_t>(LockerIoBufferSize));
-    Bytes masterKey, encKey;
-    WipeOnExit wipe{&buffer, &masterKey, &encKey};
+    Bytes masterKey, encKey, macKey;
+    WipeOnExit wipe{&buffer, &masterKey, &encKey, &macKey};
 
     // Raised to the caller rather than reported: no target, or a locker
     // that cannot be opened.
@@ -136,10 +136,11 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             result.RecoveryCode = secret;
 
         encKey = DeriveSubKey(masterKey, "enc");
+        macKey = DeriveSubKey(masterKey, "mac");
         // The whole table follows the canonical rule before anything is written.
         const TEntryTable table = ReadEntryTable(stream, encKey, header);
 
-        TLockerReader reader(stream, encKey, header.Nonce, header.PayloadLength);
+        TLockerReader reader(stream, encKey, macKey, header.Nonce, header.PayloadLength);
         const std::string rootName = reader.ReadString();
         const bool rootIsFolder = reader.ReadByte() != 0;
         const std::int32_t count = reader.ReadInt32();
@@ -170,6 +171,8 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             ExtractFile(reader, folder, components.back(), outPath, entry, buffer, header.PayloadLength, progress,
                         cancel);
         }
+        if (!reader.MacMatches(header.PayloadMac))
+            RaiseChanged();
         progress.Report(lockerPath, header.PayloadLength, header.PayloadLength);
         result.Success = true;
         result.MessageText = TranslateText("Locker extracted successfully.");

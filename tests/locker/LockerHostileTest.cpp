@@ -117,5 +117,35 @@ TEST(HostileLockers, VerificationChecksRootNameBeforeEntryCount) {
     EXPECT_EQ(message, "Locker verification failed (invalid entry count).");
 }
 
+// A locker changed after its MAC was checked: the decryption pass computes the
+// MAC again and compares each entry header with the checked table, so the
+// extraction fails instead of reporting success.
+TEST(HostileLockers, ALockerChangedBetweenThePassesFails) {
+    const std::string big = test::SomeData(100000, 3);
+    // root header: 4 + 4 + 1 + 4; "big" header: 4 + 3 + 1 + 4 + 8; then its content.
+    const std::int64_t bigContent = LockerHeaderSize + 13 + 20;
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"content near the end of a file", bigContent + 99000},
+        {"the path of a later entry", bigContent + 100000 + 4},
+    };
+    for (const auto& [name, offset] : cases) {
+        SCOPED_TRACE(name);
+        test::TempFolder temp;
+        CraftedLocker locker = FolderLocker("root", {{"big", false, 0x20, big}, {"b.txt", false, 0x20, "b"}});
+        const fs::path path = temp / "a.vklocker";
+        locker.WriteTo(path);
+        bool changed = false;
+        const auto changeOnce = [&](const std::string&, std::int64_t, std::int64_t) {
+            if (!changed)
+                test::FlipBit(path, offset);
+            changed = true;
+        };
+        const TLockerResult result = ExtractLocker(path.string(), (temp / "out").string(), locker.Password, changeOnce);
+        EXPECT_TRUE(changed);
+        EXPECT_FALSE(result.Success);
+        EXPECT_EQ(result.MessageText, "The locker changed while it was being read.");
+    }
+}
+
 } // namespace
 } // namespace vk
