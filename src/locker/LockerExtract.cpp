@@ -8,6 +8,7 @@
 #include "platform/uPlatform.h"
 #include "translation/translation.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vk {
@@ -109,7 +110,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         result.MessageText = TranslateText("Locker file does not exist.");
         return result;
     }
-    Bytes buffer(static_cast<std::size_t>(LockerIoBufferSize));
+    Bytes buffer;
     Bytes masterKey, encKey, macKey;
     WipeOnExit wipe{&buffer, &masterKey, &encKey, &macKey};
 
@@ -139,6 +140,11 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         macKey = DeriveSubKey(masterKey, "mac");
         // The whole table follows the canonical rule before anything is written.
         const TEntryTable table = ReadEntryTable(stream, encKey, header);
+        // Allocated once, no larger than the largest file needs.
+        std::int64_t largest = 0;
+        for (const TEntryInfo& entry : table.Entries)
+            largest = std::max(largest, entry.IsDir ? 0 : entry.Size);
+        buffer.resize(static_cast<std::size_t>(std::min(largest, LockerIoBufferSize)));
 
         TLockerReader reader(stream, encKey, macKey, header.Nonce, header.PayloadLength);
         const std::string rootName = reader.ReadString();

@@ -22,8 +22,18 @@ bool NamesADrive(const std::string& text) {
     return ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) && text[1] == ':';
 }
 
-// A stored name as a message shows it: a NUL would end the message text.
+// Longest part of a stored name a message shows.
+constexpr std::size_t ShownLength = 120;
+
+// A stored name as a message shows it: a NUL would end the message text, and
+// a name of thousands of bytes is cut (at a character's start) and marked.
 std::string Shown(std::string name) {
+    if (name.size() > ShownLength) {
+        std::size_t cut = ShownLength;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name = name.substr(0, cut) + "...";
+    }
     for (char& c : name)
         if (c == '\0')
             c = '?';
@@ -94,7 +104,7 @@ void CheckRootName(const std::string& rootName) {
     if (unsafe)
         throw Error(TranslateFormat("Unsafe root name in locker: \"%s\".", Shown(rootName)));
     if (rootName.size() > platform::SystemPathLimits().MaxNameLength)
-        throw Error(TranslateFormat("The entry \"%s\" exceeds the limits of this system.", rootName));
+        throw Error(TranslateFormat("The entry \"%s\" exceeds the limits of this system.", Shown(rootName)));
 }
 
 std::vector<std::string> EntryComponents(const std::string& storedPath) {
