@@ -12,3 +12,8 @@ if(VEILKEEP_SANITIZE)
                                               -fno-sanitize-recover=undefined)
     target_link_options(vk_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(VEILKEEP_FUZZ)
+    # Coverage feedback for libFuzzer in every Veilkeep target; the harnesses
+    # link libFuzzer itself.
+    target_compile_options(vk_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -8,6 +8,7 @@ packages=(
     libssl-dev
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
     xvfb xauth
 )
 

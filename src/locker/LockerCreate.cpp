@@ -180,6 +180,8 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
             throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.", source.RootName));
         buffer.resize(static_cast<std::size_t>(LockerIoBufferSize));
         const TEntryList list = Enumerate(sourcePath, source);
+        // A table that extraction would refuse is never written.
+        CheckEntryTable(source.RootName, source.RootIsFolder, list);
         const std::int64_t total = TotalPayloadSize(source.RootName, list);
         CheckLockerOutsideSource(lockerPath, sourcePath, list);
 
@@ -200,7 +202,7 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         encKey = DeriveSubKey(masterKey, "enc");
         macKey = DeriveSubKey(masterKey, "mac");
 
-        platform::FileStream stream(lockerPath, platform::FileStream::Mode::Create);
+        platform::FileStream stream(lockerPath, platform::FileStream::Mode::CreatePrivate);
         lockerOpened = true;
         WriteLockerHeader(stream, header);
 

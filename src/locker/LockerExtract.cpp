@@ -1,3 +1,4 @@
+#include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
@@ -7,38 +8,84 @@
 #include "platform/uPlatform.h"
 #include "translation/translation.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vk {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Creates the folder and its missing parents.
+// Creates the folder and its missing parents, one level after the other.
 void CreateDirectories(const fs::path& folder) {
-    if (folder.empty() || platform::DirectoryExists(folder))
-        return;
-    if (folder.has_parent_path() && folder.parent_path() != folder)
-        CreateDirectories(folder.parent_path());
-    platform::CreateDirectory(folder);
+    std::vector<fs::path> missing;
+    for (fs::path level = folder; !level.empty() && !platform::DirectoryExists(level); level = level.parent_path()) {
+        missing.push_back(level);
+        if (level.parent_path() == level)
+            break;
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level)
+        platform::CreateDirectory(*level);
 }
 
-// Where an entry goes. Stored names are checked first, so that nothing is
-// ever placed outside the root item's own place in the target folder.
-fs::path OutputPath(const fs::path& targetFolder, const fs::path& rootOut, bool rootIsFolder,
-                    const std::string& rootName, const std::string& relativePath) {
-    if (relativePath.empty())
-        return rootIsFolder ? rootOut : targetFolder / rootName;
-    return (rootIsFolder ? rootOut : targetFolder) / SafeRelativePath(relativePath);
+[[noreturn]] void RaiseChanged() {
+    throw Error(TranslateText("The locker changed while it was being read."));
 }
 
-void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer,
-                 std::int64_t payloadLength, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
+// The open folders from the root item down to the folder last written to.
+// Entries come folder before contents, so each entry opens only the levels
+// where its path leaves the previous one; every level is opened relative to
+// the one above it, never through a link.
+class TFolderChain {
+public:
+    explicit TFolderChain(platform::FolderHandle root) { FHandles.push_back(std::move(root)); }
+
+    // The folder reached by the first levels components, opened or created.
+    const platform::FolderHandle& Enter(const std::vector<std::string>& components, std::size_t levels) {
+        std::size_t common = 0;
+        while (common < FNames.size() && common < levels && FNames[common] == components[common])
+            ++common;
+        FNames.erase(FNames.begin() + static_cast<std::ptrdiff_t>(common), FNames.end());
+        FHandles.erase(FHandles.begin() + static_cast<std::ptrdiff_t>(common) + 1, FHandles.end());
+        for (std::size_t level = common; level < levels; ++level) {
+            FHandles.push_back(FHandles.back().Folder(components[level]));
+            FNames.push_back(components[level]);
+        }
+        return FHandles.back();
+    }
+
+private:
+    std::vector<platform::FolderHandle> FHandles; // the root, then one per name
+    std::vector<std::string> FNames;
+};
+
+fs::path ShownPath(const fs::path& rootOut, const std::vector<std::string>& components) {
+    fs::path path = rootOut;
+    for (const std::string& component : components)
+        path /= component;
+    return path;
+}
+
+// The entry header as the decryption pass reads it; it must be the one the
+// table was checked with.
+void ReadSameEntry(TLockerReader& reader, const TEntryInfo& checked) {
+    const std::string relativePath = reader.ReadString();
+    const bool isDir = reader.ReadByte() != 0;
+    const std::int32_t attr = reader.ReadInt32();
+    const std::int64_t size = reader.ReadInt64();
+    if (relativePath != checked.RelativePath || isDir != checked.IsDir || attr != checked.Attr || size != checked.Size)
+        RaiseChanged();
+}
+
+void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, const std::string& name,
+                 const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer, std::int64_t payloadLength,
+                 TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
     // Content must come from the authenticated payload, never from bytes
     // that may follow it; checked before the output file is created.
     if (entry.Size > reader.Remaining())
         throw Error("Stream read error");
-    CreateDirectories(outPath.parent_path());
-    platform::FileStream output(outPath, platform::FileStream::Mode::Create);
+    platform::FileStream output = folder.CreateFile(name);
     for (std::int64_t remaining = entry.Size; remaining > 0;) {
         CheckCancelled(cancel);
         const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, LockerIoBufferSize));
@@ -47,11 +94,11 @@ void ExtractFile(TLockerReader& reader, const fs::path& outPath, const TEntryInf
         remaining -= piece;
         progress.ReportThrottled(outPath.string(), reader.Done(), payloadLength);
     }
-    output.Close();
     // Stored bits apply without hidden and system; failures are not checked.
     const auto applied =
         static_cast<std::uint32_t>(entry.Attr) & ~(platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM);
-    platform::SetFileAttributes(outPath, applied);
+    folder.SetFileAttributes(output, name, applied);
+    output.Close();
 }
 
 } // namespace
@@ -63,9 +110,9 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         result.MessageText = TranslateText("Locker file does not exist.");
         return result;
     }
-    Bytes buffer(static_cast<std::size_t>(LockerIoBufferSize));
-    Bytes masterKey, encKey;
-    WipeOnExit wipe{&buffer, &masterKey, &encKey};
+    Bytes buffer;
+    Bytes masterKey, encKey, macKey;
+    WipeOnExit wipe{&buffer, &masterKey, &encKey, &macKey};
 
     // Raised to the caller rather than reported: no target, or a locker
     // that cannot be opened.
@@ -74,7 +121,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
     try {
         CreateDirectories(targetFolder);
     } catch (const Error&) {
-        // Not reported here: the first item that cannot be written says so.
+        // Not reported here: opening the target folder says so.
     }
     platform::FileStream stream(lockerPath, platform::FileStream::Mode::Read);
 
@@ -90,37 +137,48 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             result.RecoveryCode = secret;
 
         encKey = DeriveSubKey(masterKey, "enc");
-        TLockerReader reader(stream, encKey, header.Nonce, header.PayloadLength);
+        macKey = DeriveSubKey(masterKey, "mac");
+        // The whole table follows the canonical rule before anything is written.
+        const TEntryTable table = ReadEntryTable(stream, encKey, header);
+        // Allocated once, no larger than the largest file needs.
+        std::int64_t largest = 0;
+        for (const TEntryInfo& entry : table.Entries)
+            largest = std::max(largest, entry.IsDir ? 0 : entry.Size);
+        buffer.resize(static_cast<std::size_t>(std::min(largest, LockerIoBufferSize)));
+
+        TLockerReader reader(stream, encKey, macKey, header.Nonce, header.PayloadLength);
         const std::string rootName = reader.ReadString();
         const bool rootIsFolder = reader.ReadByte() != 0;
         const std::int32_t count = reader.ReadInt32();
-        if (count < 0)
-            throw Error(TranslateText("Invalid locker entry count."));
-        CheckRootName(rootName);
-        const fs::path target(targetFolder);
-        const fs::path rootOut = rootIsFolder ? target / rootName : target;
-        if (rootIsFolder)
-            CreateDirectories(rootOut);
+        if (rootName != table.RootName || rootIsFolder != table.RootIsFolder ||
+            count != static_cast<std::int32_t>(table.Entries.size()))
+            RaiseChanged();
+
+        // Everything below the target folder is created relative to an open
+        // folder handle; the target itself is named by the caller.
+        platform::FolderHandle target = platform::FolderHandle::Open(targetFolder);
+        const fs::path rootOut = rootIsFolder ? fs::path(targetFolder) / rootName : fs::path(targetFolder);
+        TFolderChain chain(rootIsFolder ? target.Folder(rootName) : std::move(target));
 
         TProgressThrottle progress(progressProc);
         progress.Reset();
         progress.Report(lockerPath, reader.Done(), header.PayloadLength);
-        for (std::int32_t i = 0; i < count; ++i) {
+        for (const TEntryInfo& entry : table.Entries) {
             CheckCancelled(cancel);
-            TEntryInfo entry;
-            entry.RelativePath = SanitizeRelativePath(reader.ReadString());
-            entry.IsDir = reader.ReadByte() != 0;
-            entry.Attr = reader.ReadInt32();
-            entry.Size = reader.ReadInt64();
-            if (entry.Size < 0)
-                throw Error(TranslateText("Invalid entry size in locker."));
-            const fs::path outPath = OutputPath(target, rootOut, rootIsFolder, rootName, entry.RelativePath);
+            ReadSameEntry(reader, entry);
+            const std::vector<std::string> components = EntryComponents(entry.RelativePath);
+            const fs::path outPath = ShownPath(rootOut, components);
             progress.ReportThrottled(outPath.string(), reader.Done(), header.PayloadLength);
-            if (entry.IsDir)
-                CreateDirectories(outPath); // a folder's stored bits are not applied
-            else
-                ExtractFile(reader, outPath, entry, buffer, header.PayloadLength, progress, cancel);
+            if (entry.IsDir) {
+                chain.Enter(components, components.size()); // a folder's stored bits are not applied
+                continue;
+            }
+            const platform::FolderHandle& folder = chain.Enter(components, components.size() - 1);
+            ExtractFile(reader, folder, components.back(), outPath, entry, buffer, header.PayloadLength, progress,
+                        cancel);
         }
+        if (!reader.MacMatches(header.PayloadMac))
+            RaiseChanged();
         progress.Report(lockerPath, header.PayloadLength, header.PayloadLength);
         result.Success = true;
         result.MessageText = TranslateText("Locker extracted successfully.");

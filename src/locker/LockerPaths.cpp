@@ -3,29 +3,70 @@
 #include "locker/LockerText.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
+#include "platform/uPlatform.h"
+#include "translation/translation.h"
+
+#include <algorithm>
 
 namespace vk {
 
 namespace {
 
-// On Windows a name such as "C:x" is resolved against a drive, so it must not
-// appear in a stored name; elsewhere the colon is an ordinary character.
+// Smallest header of an entry: path length, one path byte, kind, attributes, size.
+constexpr std::int64_t SmallestEntrySize = 4 + 1 + 1 + 4 + 8;
+
+// A name such as "C:x" or "C:\x" is resolved against a drive on Windows; a
+// locker holding one is refused on every platform alike.
 bool NamesADrive(const std::string& text) {
-#ifdef _WIN32
     const auto letter = static_cast<unsigned char>(text.size() >= 2 ? text[0] : 0);
     return ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) && text[1] == ':';
-#else
-    (void)text;
-    return false;
-#endif
 }
 
-// A stored name as a message shows it: a NUL would end the message text.
+// Longest part of a stored name a message shows.
+constexpr std::size_t ShownLength = 120;
+
+// A stored name as a message shows it: a NUL would end the message text, and
+// a name of thousands of bytes is cut (at a character's start) and marked.
 std::string Shown(std::string name) {
+    if (name.size() > ShownLength) {
+        std::size_t cut = ShownLength;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name = name.substr(0, cut) + "...";
+    }
     for (char& c : name)
         if (c == '\0')
             c = '?';
     return name;
+}
+
+[[noreturn]] void RefuseEntry(const char* format, const std::string& path) {
+    throw Error(TranslateFormat(format, Shown(path)));
+}
+
+// The folder part of a stored path; empty for a name directly below the root.
+std::string ParentOf(const std::string& storedPath) {
+    const std::size_t slash = storedPath.rfind('\\');
+    return slash == std::string::npos ? std::string() : storedPath.substr(0, slash);
+}
+
+void CheckComponents(const std::string& rootName, const std::string& storedPath, bool rootIsFolder) {
+    if (storedPath.empty() || storedPath.find_first_of(std::string("/\0", 2)) != std::string::npos ||
+        NamesADrive(storedPath))
+        RefuseEntry("Unsafe entry path in locker: \"%s\".", storedPath);
+    const std::vector<std::string> components = EntryComponents(storedPath);
+    const platform::PathLimits limits = platform::SystemPathLimits();
+    for (const std::string& component : components) {
+        if (component.empty() || component == "." || component == "..")
+            RefuseEntry("Unsafe entry path in locker: \"%s\".", storedPath);
+        if (component.size() > limits.MaxNameLength)
+            RefuseEntry("The entry \"%s\" exceeds the limits of this system.", storedPath);
+    }
+    // Below the target, a folder root adds its own name and one level.
+    const std::size_t length = rootIsFolder ? rootName.size() + 1 + storedPath.size() : storedPath.size();
+    const std::size_t depth = components.size() + (rootIsFolder ? 1 : 0);
+    if (length > limits.MaxPathLength || depth > limits.MaxDepth)
+        RefuseEntry("The entry \"%s\" exceeds the limits of this system.", storedPath);
 }
 
 } // namespace
@@ -65,34 +106,73 @@ bool IsPlainRootName(const std::string& rootName) {
 void CheckRootName(const std::string& rootName) {
     if (!IsPlainRootName(rootName))
         throw Error(TranslateFormat("Unsafe root name in locker: \"%s\".", Shown(rootName)));
+    if (rootName.size() > platform::SystemPathLimits().MaxNameLength)
+        throw Error(TranslateFormat("The entry \"%s\" exceeds the limits of this system.", Shown(rootName)));
 }
 
-std::filesystem::path SafeRelativePath(const std::string& storedPath) {
-    const auto refuse = [&] {
-        throw Error(TranslateFormat("Unsafe entry path in locker: \"%s\".", Shown(storedPath)));
-    };
-    if (storedPath.empty() || storedPath.find('\0') != std::string::npos || storedPath.find('/') != std::string::npos ||
-        storedPath.front() == '\\' || NamesADrive(storedPath))
-        refuse();
-    std::filesystem::path result;
+std::vector<std::string> EntryComponents(const std::string& storedPath) {
+    std::vector<std::string> components;
     std::size_t begin = 0;
-    while (begin <= storedPath.size()) {
-        std::size_t end = storedPath.find('\\', begin);
+    for (;;) {
+        const std::size_t end = storedPath.find('\\', begin);
+        components.push_back(storedPath.substr(begin, end == std::string::npos ? std::string::npos : end - begin));
         if (end == std::string::npos)
-            end = storedPath.size();
-        const std::string component = storedPath.substr(begin, end - begin);
-        if (component == "..")
-            refuse();
-        if (!component.empty() && component != ".") {
-            if (NamesADrive(component))
-                refuse();
-            result /= component;
-        }
+            return components;
         begin = end + 1;
     }
-    if (result.empty() || result.is_absolute())
-        refuse();
-    return result;
+}
+
+TEntryTableRule::TEntryTableRule(const std::string& rootName, bool rootIsFolder, std::int32_t count,
+                                 std::int64_t payloadLeft)
+    : FRootName(rootName), FRootIsFolder(rootIsFolder), FCount(count), FPayloadLeft(payloadLeft) {
+    CheckRootName(rootName);
+    if (count < 0 || count > payloadLeft / SmallestEntrySize)
+        throw Error(TranslateText("Invalid locker entry count."));
+    if (!rootIsFolder && count != 1)
+        throw Error(TranslateText("A one-file locker must hold exactly one file."));
+}
+
+void TEntryTableRule::Check(const TEntryInfo& entry) {
+    if (FSeen == FCount)
+        throw Error(TranslateText("Invalid locker entry count."));
+    ++FSeen;
+    if (entry.Size < 0 || (entry.IsDir && entry.Size != 0))
+        throw Error(TranslateText("Invalid entry size in locker."));
+    const std::string& path = entry.RelativePath;
+    CheckComponents(FRootName, path, FRootIsFolder);
+    if (!FRootIsFolder && (entry.IsDir || path != FRootName))
+        throw Error(TranslateText("A one-file locker must hold exactly one file."));
+    const std::string parent = ParentOf(path);
+    if (!parent.empty() && FFolders.count(parent) == 0)
+        RefuseEntry("The entry \"%s\" comes before its folder in the locker.", path);
+    if (!FPaths.insert(path).second)
+        RefuseEntry("Duplicate entry in locker: \"%s\".", path);
+    if (entry.IsDir)
+        FFolders.insert(path);
+    const std::int64_t used = SmallestEntrySize - 1 + static_cast<std::int64_t>(path.size());
+    if (entry.Size > FPayloadLeft - used)
+        throw Error("Stream read error");
+    FPayloadLeft -= used + entry.Size;
+}
+
+void TEntryTableRule::Finish() const {
+    if (FSeen != FCount)
+        throw Error(TranslateText("Invalid locker entry count."));
+    if (FPayloadLeft != 0)
+        throw Error(TranslateText("The locker's entries do not fill its payload."));
+}
+
+void CheckEntryTable(const std::string& rootName, bool rootIsFolder, const std::vector<TEntryInfo>& entries) {
+    if (entries.size() > static_cast<std::size_t>(INT32_MAX))
+        throw Error(TranslateText("Invalid locker entry count."));
+    std::int64_t payload = 0;
+    for (const TEntryInfo& entry : entries)
+        payload += SmallestEntrySize - 1 + static_cast<std::int64_t>(entry.RelativePath.size()) +
+                   std::max<std::int64_t>(entry.Size, 0);
+    TEntryTableRule rule(rootName, rootIsFolder, static_cast<std::int32_t>(entries.size()), payload);
+    for (const TEntryInfo& entry : entries)
+        rule.Check(entry);
+    rule.Finish();
 }
 
 bool IsLockerFileName(const std::string& fileName) {

@@ -15,9 +15,10 @@ const char* const StreamReadError = "Stream read error";
 
 } // namespace
 
-TLockerReader::TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& nonce,
+TLockerReader::TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& macKey, const Bytes& nonce,
                              std::int64_t payloadLength)
-    : FStream(stream), FAes(encKey, nonce), FPayloadLength(payloadLength) {
+    : FStream(stream), FAes(encKey, nonce), FMac(macKey), FPayloadLength(payloadLength) {
+    FMac.UpdateBytes(nonce);
     FStream.Seek(LockerHeaderSize);
     FAhead.reserve(ReadAheadSize);
 }
@@ -39,6 +40,7 @@ void TLockerReader::ReadCiphertext(std::uint8_t* out, std::size_t count) {
     if (count >= ReadAheadSize) {
         if (FStream.Read(out, count) != count)
             throw Error(StreamReadError);
+        FMac.Update(out, static_cast<std::int32_t>(count));
         FFetched += static_cast<std::int64_t>(count);
         return;
     }
@@ -46,12 +48,28 @@ void TLockerReader::ReadCiphertext(std::uint8_t* out, std::size_t count) {
     FAhead.resize(wanted);
     const std::size_t got = FStream.Read(FAhead.data(), wanted);
     FAhead.resize(got);
+    FMac.Update(FAhead.data(), static_cast<std::int32_t>(got));
     FFetched += static_cast<std::int64_t>(got);
     FAheadPos = 0;
     if (got < count)
         throw Error(StreamReadError);
     std::memcpy(out, FAhead.data(), count);
     FAheadPos = count;
+}
+
+bool TLockerReader::MacMatches(const Bytes& payloadMac) {
+    FAhead.resize(ReadAheadSize);
+    while (FFetched < FPayloadLength) {
+        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(ReadAheadSize, FPayloadLength - FFetched));
+        if (FStream.Read(FAhead.data(), wanted) != wanted)
+            throw Error(StreamReadError);
+        FMac.Update(FAhead.data(), static_cast<std::int32_t>(wanted));
+        FFetched += static_cast<std::int64_t>(wanted);
+    }
+    FAhead.clear();
+    FAheadPos = 0;
+    FConsumed = FPayloadLength;
+    return ConstantTimeEquals(FMac.FinalBytes(), payloadMac);
 }
 
 void TLockerReader::Read(void* buffer, std::int64_t count) {

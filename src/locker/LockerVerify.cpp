@@ -1,3 +1,4 @@
+#include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerStreams.h"
@@ -41,6 +42,8 @@ bool VerifyLocker(const std::string& lockerPath, const std::string& password, st
             message = TranslateText("Locker verification failed (invalid entry count).");
             return false;
         }
+        // The entry table must be one that extraction accepts.
+        ReadEntryTable(stream, encKey, header);
         return true;
     } catch (const std::exception& e) {
         message = e.what();

@@ -31,6 +31,16 @@ bool FileExists(const fs::path& path);      // exists and is not a folder
 bool DirectoryExists(const fs::path& path); // exists and is a folder (following links)
 bool PathExists(const fs::path& path);      // file or folder
 
+// What a path below a target folder may hold on this system: bytes of one
+// name, bytes of the whole path below the target (separators included), and
+// folder levels. Extraction refuses a locker beyond them before writing.
+struct PathLimits {
+    std::size_t MaxNameLength;
+    std::size_t MaxPathLength;
+    std::size_t MaxDepth;
+};
+PathLimits SystemPathLimits();
+
 // --- attributes ----------------------------------------------------------
 
 // The Windows bit set of the item; INVALID_FILE_ATTRIBUTES when it is missing.
@@ -100,6 +110,42 @@ public:
     void Close(); // raises when the close reports a failure
 
 private:
+    friend class FolderHandle; // makes files relative to a folder's handle
+    FileStream(int handle, fs::path path) : FHandle(handle), FPath(std::move(path)) {}
+    int FHandle = -1;
+    fs::path FPath;
+};
+
+// A folder held open: items are created inside it by name, relative to the
+// handle, so a link put in place of a name is never followed and nothing
+// outside the folder is opened for writing or changed. Names are single
+// components. Raises vk::Error with the operating system's message; shown
+// paths only name the item in messages.
+class FolderHandle {
+public:
+    // Opens an existing folder at path (links on the way are the caller's choice).
+    static FolderHandle Open(const fs::path& path);
+    FolderHandle(FolderHandle&& other) noexcept;
+    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    ~FolderHandle();
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    // The folder name inside this one, opened; created owner-only when it is
+    // missing. A link or any other item under the name fails.
+    FolderHandle Folder(const std::string& name) const;
+    // A new file name inside this one, owner-only, never opened through a
+    // link: an existing plain file of that name is removed first (its
+    // content is never written to); a link or a folder under the name fails.
+    FileStream CreateFile(const std::string& name) const;
+    // Applies read-only, system and archive to a file made by CreateFile and
+    // the hidden bit to name in this folder's list; false when a part fails.
+    bool SetFileAttributes(FileStream& file, const std::string& name, std::uint32_t attributes) const;
+
+    const fs::path& Path() const { return FPath; }
+
+private:
+    FolderHandle(int handle, fs::path path) : FHandle(handle), FPath(std::move(path)) {}
     int FHandle = -1;
     fs::path FPath;
 };

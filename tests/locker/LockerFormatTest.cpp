@@ -189,18 +189,79 @@ TEST(LockerPaths, IsLockerFileName) {
 }
 
 TEST(LockerPaths, UnsafeStoredNamesAreRefused) {
-    for (const char* root : {"", ".", "..", "a/b", "a\\b", "/abs"})
+    for (const char* root : {"", ".", "..", "a/b", "a\\b", "/abs", "C:", "c:x", "C:\\x"})
         EXPECT_NE(MessageOf([&] { CheckRootName(root); }), "(no error)") << root;
-    for (const char* root : {"a", "x.txt", "...", "n\xC3\xA4me", "a:b"})
+    for (const char* root : {"a", "x.txt", "...", "n\xC3\xA4me", "ab:c", "1:x"})
         EXPECT_EQ(MessageOf([&] { CheckRootName(root); }), "(no error)") << root;
-
-    for (const char* path : {"a\\..\\..\\x", "..", "a\\..", "\\x", "a/b", "."})
-        EXPECT_NE(MessageOf([&] { SafeRelativePath(path); }), "(no error)") << path;
-    EXPECT_EQ(SafeRelativePath("a\\b\\c"), std::filesystem::path("a/b/c"));
-    EXPECT_EQ(SafeRelativePath("a\\\\.\\b"), std::filesystem::path("a/b"));
-    EXPECT_EQ(MessageOf([] { SafeRelativePath("a\\..\\..\\x"); }), "Unsafe entry path in locker: \"a\\..\\..\\x\".");
     EXPECT_EQ(MessageOf([] { StoredRelativePath("dir/we\\ird"); }),
               "Cannot store the name \"dir/we\\ird\": it contains a backslash.");
+}
+
+TEST(LockerPaths, EntryTableHasOneCanonicalForm) {
+    const auto file = [](const std::string& path) { return TEntryInfo{path, "", false, 0x20, 3}; };
+    const auto folder = [](const std::string& path) { return TEntryInfo{path, "", true, 0x10, 0}; };
+    const std::string deep = [] {
+        std::string path = "d";
+        for (int level = 1; level < 300; ++level)
+            path += "\\d";
+        return path;
+    }();
+    struct Case {
+        const char* name;
+        bool rootIsFolder;
+        std::vector<TEntryInfo> entries;
+        std::string message; // empty: accepted
+    };
+    const std::vector<Case> cases = {
+        {"a tree, folders first", true, {folder("a"), file("a\\x"), folder("a\\b"), file("a\\b\\y"), file("z")}, ""},
+        {"an empty folder locker", true, {}, ""},
+        {"one file under the root name", false, {file("root")}, ""},
+        {"names with colons after the first character", true, {file("ab:c"), file("1:x")}, ""},
+        {"leading parent component", true, {file("..\\x")}, "Unsafe entry path in locker: \"..\\x\"."},
+        {"inner parent component", true, {folder("a"), file("a\\..\\x")}, "Unsafe entry path in locker: \"a\\..\\x\"."},
+        {"dot component", true, {folder("a"), file("a\\.\\x")}, "Unsafe entry path in locker: \"a\\.\\x\"."},
+        {"lone dot", true, {folder(".")}, "Unsafe entry path in locker: \".\"."},
+        {"empty component", true, {folder("a"), file("a\\\\x")}, "Unsafe entry path in locker: \"a\\\\x\"."},
+        {"trailing separator", true, {folder("a\\")}, "Unsafe entry path in locker: \"a\\\"."},
+        {"empty path", true, {file("")}, "Unsafe entry path in locker: \"\"."},
+        {"leading backslash", true, {file("\\x")}, "Unsafe entry path in locker: \"\\x\"."},
+        {"server path", true, {file("\\\\server\\x")}, "Unsafe entry path in locker: \"\\\\server\\x\"."},
+        {"drive and root", true, {file("C:\\x")}, "Unsafe entry path in locker: \"C:\\x\"."},
+        {"drive-relative", true, {file("C:x")}, "Unsafe entry path in locker: \"C:x\"."},
+        {"forward slash", true, {file("a/b")}, "Unsafe entry path in locker: \"a/b\"."},
+        {"NUL", true, {file(std::string("a\0b", 3))}, "Unsafe entry path in locker: \"a?b\"."},
+        {"duplicate file", true, {file("x"), file("x")}, "Duplicate entry in locker: \"x\"."},
+        {"file and folder of one name", true, {folder("x"), file("x")}, "Duplicate entry in locker: \"x\"."},
+        {"contents before their folder",
+         true,
+         {file("a\\x"), folder("a")},
+         "The entry \"a\\x\" comes before its folder in the locker."},
+        {"a file as a folder",
+         true,
+         {file("a"), file("a\\x")},
+         "The entry \"a\\x\" comes before its folder in the locker."},
+        {"one-file locker with a tree",
+         false,
+         {folder("root"), file("root\\x")},
+         "A one-file locker must hold exactly one file."},
+        {"one-file locker under another name", false, {file("other")}, "A one-file locker must hold exactly one file."},
+        {"one-file locker without an entry", false, {}, "A one-file locker must hold exactly one file."},
+        {"a folder with a size", true, {TEntryInfo{"a", "", true, 0x10, 5}}, "Invalid entry size in locker."},
+        {"negative size", true, {TEntryInfo{"a", "", false, 0x20, -1}}, "Invalid entry size in locker."},
+        {"a name too long",
+         true,
+         {file(std::string(256, 'n'))},
+         "The entry \"" + std::string(120, 'n') + "...\" exceeds the limits of this system."},
+        {"a path too deep",
+         true,
+         {folder(deep)},
+         "The entry \"" + deep.substr(0, 120) + "...\" exceeds the limits of this system."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string message = MessageOf([&] { CheckEntryTable("root", c.rootIsFolder, c.entries); });
+        EXPECT_EQ(message, c.message.empty() ? "(no error)" : c.message);
+    }
 }
 
 } // namespace

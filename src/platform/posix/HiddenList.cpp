@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,9 +29,10 @@ bool IsListableName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('\n') == std::string::npos;
 }
 
-// Reads the list; false when it exists but cannot be read.
-bool ReadList(const fs::path& listPath, ListFile& list) {
-    const int fd = ::open(listPath.c_str(), O_RDONLY | O_CLOEXEC);
+// Reads the folder's list; false when it exists but cannot be read. A link in
+// place of the list is not followed.
+bool ReadList(int folder, ListFile& list) {
+    const int fd = ::openat(folder, ListName, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return errno == ENOENT;
     struct stat info {};
@@ -80,27 +82,60 @@ bool WriteAll(int fd, const std::string& content) {
     return true;
 }
 
-// Replaces the list through a temporary file in the same folder, so a reader
-// sees the old list or the new one, never a half-written one.
-bool ReplaceList(const fs::path& listPath, const ListFile& list) {
-    if (list.Names.empty()) {
-        return ::unlink(listPath.c_str()) == 0 || errno == ENOENT;
+// A new file of a fresh name in the folder, for the list's next content.
+int CreateTemporary(int folder, std::string& name) {
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::random_device random;
+        name = ".hidden.";
+        for (int i = 0; i < 8; ++i)
+            name.push_back(digits[random() % (sizeof digits - 1)]);
+        const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
+    return -1;
+}
+
+// Replaces the list through a temporary file in the same folder, so a reader
+// sees the old list or the new one, never a half-written one. Everything
+// happens relative to the folder's handle: the rename replaces a link in
+// place of the list instead of writing through it.
+bool ReplaceList(int folder, const ListFile& list) {
+    if (list.Names.empty())
+        return ::unlinkat(folder, ListName, 0) == 0 || errno == ENOENT;
     std::string content;
     for (const std::string& name : list.Names)
         content += name + "\n";
-    std::string temp = (listPath.parent_path() / ".hidden.XXXXXX").string();
-    const int fd = ::mkstemp(temp.data());
+    std::string temp;
+    const int fd = CreateTemporary(folder, temp);
     if (fd < 0)
         return false;
     const bool written = WriteAll(fd, content) && ::fchmod(fd, list.Mode) == 0 && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), listPath.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    if (!written || !closed || ::renameat(folder, temp.c_str(), folder, ListName) != 0) {
+        ::unlinkat(folder, temp.c_str(), 0);
         return false;
     }
     return true;
 }
+
+// The item's folder, opened for the list's reads and writes.
+class ParentFolder {
+public:
+    explicit ParentFolder(const fs::path& fullPath)
+        : FHandle(::open(fullPath.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~ParentFolder() {
+        if (FHandle >= 0)
+            ::close(FHandle);
+    }
+    ParentFolder(const ParentFolder&) = delete;
+    ParentFolder& operator=(const ParentFolder&) = delete;
+    int Handle() const { return FHandle; }
+
+private:
+    int FHandle;
+};
 
 } // namespace
 
@@ -108,8 +143,9 @@ bool IsListedHidden(const fs::path& fullPath) {
     const std::string name = fullPath.filename().string();
     if (!IsListableName(name))
         return false;
+    const ParentFolder folder(fullPath);
     ListFile list;
-    if (!ReadList(fullPath.parent_path() / ListName, list))
+    if (folder.Handle() < 0 || !ReadList(folder.Handle(), list))
         return false;
     return std::find(list.Names.begin(), list.Names.end(), name) != list.Names.end();
 }
@@ -118,9 +154,15 @@ bool SetListedHidden(const fs::path& fullPath, bool hidden) {
     const std::string name = fullPath.filename().string();
     if (!IsListableName(name))
         return !hidden;
-    const fs::path listPath = fullPath.parent_path() / ListName;
+    const ParentFolder folder(fullPath);
+    return folder.Handle() >= 0 && SetListedHiddenAt(folder.Handle(), name, hidden);
+}
+
+bool SetListedHiddenAt(int folder, const std::string& name, bool hidden) {
+    if (!IsListableName(name))
+        return !hidden;
     ListFile list;
-    if (!ReadList(listPath, list))
+    if (!ReadList(folder, list))
         return false;
     const auto listed = std::find(list.Names.begin(), list.Names.end(), name);
     if (hidden == (listed != list.Names.end()))
@@ -129,7 +171,7 @@ bool SetListedHidden(const fs::path& fullPath, bool hidden) {
         list.Names.push_back(name);
     else
         list.Names.erase(std::remove(list.Names.begin(), list.Names.end(), name), list.Names.end());
-    return ReplaceList(listPath, list);
+    return ReplaceList(folder, list);
 }
 
 } // namespace vk::platform::detail

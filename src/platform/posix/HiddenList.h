@@ -5,6 +5,7 @@
 // hidden attribute of names that do not begin with a dot.
 
 #include <filesystem>
+#include <string>
 
 namespace vk::platform::detail {
 
@@ -14,5 +15,9 @@ bool IsListedHidden(const std::filesystem::path& fullPath);
 // Adds or removes the item's name; the list is replaced atomically and
 // removed when no name is left. False when the list cannot be changed.
 bool SetListedHidden(const std::filesystem::path& fullPath, bool hidden);
+
+// The same for a name in the folder open as folder: the list is read and
+// replaced relative to that handle, never through a link.
+bool SetListedHiddenAt(int folder, const std::string& name, bool hidden);
 
 } // namespace vk::platform::detail

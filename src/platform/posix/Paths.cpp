@@ -1,5 +1,6 @@
 #include "platform/uPlatform.h"
 
+#include <climits>
 #include <sys/stat.h>
 
 namespace vk::platform {
@@ -40,6 +41,13 @@ bool DirectoryExists(const fs::path& path) {
 bool PathExists(const fs::path& path) {
     struct stat info {};
     return StatPath(path, info);
+}
+
+PathLimits SystemPathLimits() {
+    // A name and a whole path as the system's calls and tools take them. The
+    // depth bound keeps an extraction's chain of open folder handles well
+    // inside the usual limit of 1024 open files per process.
+    return {NAME_MAX, PATH_MAX - 1, 256};
 }
 
 } // namespace vk::platform
