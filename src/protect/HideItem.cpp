@@ -14,12 +14,17 @@ using namespace protect;
 
 namespace {
 
-// Removes the locker of a hide that does not go on; what cannot be removed
-// is added to the message, since the item and the locker both remain.
-TProtectOutcome Withdrawn(const fs::path& locker, std::string message) {
+// Removes the locker of a hide that does not go on, then its note; what
+// cannot be removed is added to the message, since the item and the locker
+// both remain.
+TProtectOutcome Withdrawn(const fs::path& locker, std::string message, const fs::path& note = {}) {
     try {
         if (platform::FileExists(locker))
             DeleteLockerFile(locker);
+        if (!note.empty()) {
+            std::string failed;
+            DeleteTree(note, failed);
+        }
     } catch (const std::exception& error) {
         message += "\n" + std::string(error.what());
     }
@@ -62,6 +67,63 @@ std::string ChangedEntry(const fs::path& item, const std::string& relative) {
            (relative.empty() ? item : item / relative).string();
 }
 
+// The item leaves its name in one step and is checked against what the
+// locker stored; from then on nothing can change it unseen but a program
+// that already holds it open. A kill in between leaves both, never neither.
+TProtectOutcome DeleteHeldItem(const fs::path& item, const fs::path& locker, const TSnapshot& stored,
+                               const fs::path& note, const TProtectOutcome& hidden) {
+    const fs::path staged = StagingPath(item, TStageKind::Hide);
+    try {
+        platform::RenameNoReplace(item, staged);
+    } catch (const std::exception& error) {
+        return Withdrawn(locker, error.what(), note);
+    }
+    // Puts the item back and removes the new locker.
+    const auto putBack = [&](const std::string& message) {
+        try {
+            platform::RenameNoReplace(staged, item);
+        } catch (const std::exception& error) {
+            // The locker stays: it opens, and the next run puts the item back.
+            return Failed(message + "\n" + error.what());
+        }
+        return Withdrawn(locker, message, note);
+    };
+    if (const auto change = FirstChange(stored, TakeSnapshot(staged), true))
+        return putBack(ChangedEntry(item, *change));
+    const fs::path doomed = StagingPath(item, TStageKind::Delete);
+    try {
+        platform::RenameNoReplace(staged, doomed);
+    } catch (const std::exception& error) {
+        return putBack(error.what());
+    }
+    std::string failed;
+    if (!DeleteTree(doomed, failed))
+        return Failed(TranslateText("The locker is in place, but part of the item could not be deleted: ") + failed);
+    try {
+        platform::FlushFolder(item.parent_path());
+    } catch (const std::exception&) {
+        // the deletion is as durable as the folder makes it
+    }
+    DeleteTree(note, failed);
+    return hidden;
+}
+
+// A hide killed after its locker took the final name left the item and the
+// locker both: when the note shows that this locker holds the item as it
+// still stands and the locker opens with the password, the hide goes on
+// from there. Any other locker in the way stops the hide.
+TProtectOutcome FinishInterruptedHide(const fs::path& item, const fs::path& locker, const std::string& password) {
+    const std::optional<fs::path> note = FittingHeldNote(item, locker);
+    if (!note)
+        return FailedWith("Locker already exists: ", locker.string());
+    std::string reason;
+    if (!VerifyLocker(locker.string(), password, reason))
+        return Failed(TranslateText("Locker verification failed: ") + reason);
+    TProtectOutcome hidden;
+    hidden.Success = true; // the recovery code was the first run's to show
+    return DeleteHeldItem(item, locker, TakeSnapshot(item), *note, hidden);
+}
+
 } // namespace
 
 TProtectOutcome HideItem(const std::string& itemPath, const std::string& password, bool strongHide,
@@ -73,7 +135,7 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
         const fs::path locker = item.string() + LockerExtension;
         SettleLeftovers(item, locker);
         if (platform::FileExists(locker))
-            return FailedWith("Locker already exists: ", locker.string());
+            return FinishInterruptedHide(item, locker, password);
         platform::TItemStamp root;
         if (!platform::ReadItemStamp(item, root))
             return FailedWith("Path not found: ", item.string());
@@ -87,57 +149,29 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
             return outcome;
 
         // The verified locker takes its name first, so from here on a locker
-        // that opens is always in place. Then the item leaves its name in one
-        // step and is checked against what the locker stored; from then on
-        // nothing can change it unseen but a program that already holds it
-        // open. A kill in between leaves both, never neither.
+        // that opens is always in place; the note beside the item lets a
+        // repeat after a kill tell that locker from any other.
         if (const auto change = FirstChange(stored, TakeSnapshot(item), false))
             return Withdrawn(temporary, ChangedEntry(item, *change));
+        fs::path note;
+        try {
+            note = WriteHeldNote(item, stored, temporary);
+        } catch (const std::exception& error) {
+            return Withdrawn(temporary, error.what());
+        }
         try {
             platform::RenameNoReplace(temporary, locker);
             platform::FlushFolder(locker.parent_path());
         } catch (const std::exception& error) {
             // A locker that appeared meanwhile is someone else's and stays.
             if (platform::FileExists(temporary))
-                return Withdrawn(temporary, platform::FileExists(locker)
-                                                ? TranslateText("Locker already exists: ") + locker.string()
-                                                : std::string(error.what()));
-            return Withdrawn(locker, error.what());
+                return Withdrawn(temporary,
+                                 platform::FileExists(locker) ? TranslateText("Locker already exists: ") + locker.string()
+                                                              : std::string(error.what()),
+                                 note);
+            return Withdrawn(locker, error.what(), note);
         }
-        const fs::path staged = StagingPath(item, TStageKind::Hide);
-        try {
-            platform::RenameNoReplace(item, staged);
-        } catch (const std::exception& error) {
-            return Withdrawn(locker, error.what());
-        }
-        // Puts the item back and removes the new locker.
-        const auto putBack = [&](const std::string& message) {
-            try {
-                platform::RenameNoReplace(staged, item);
-            } catch (const std::exception& error) {
-                // The locker stays: it opens, and the next run puts the item back.
-                return Failed(message + "\n" + error.what());
-            }
-            return Withdrawn(locker, message);
-        };
-        if (const auto change = FirstChange(stored, TakeSnapshot(staged), true))
-            return putBack(ChangedEntry(item, *change));
-        const fs::path doomed = StagingPath(item, TStageKind::Delete);
-        try {
-            platform::RenameNoReplace(staged, doomed);
-        } catch (const std::exception& error) {
-            return putBack(error.what());
-        }
-        std::string failed;
-        if (!DeleteTree(doomed, failed))
-            return Failed(TranslateText("The locker is in place, but part of the item could not be deleted: ") +
-                          failed);
-        try {
-            platform::FlushFolder(item.parent_path());
-        } catch (const std::exception&) {
-            // the deletion is as durable as the folder makes it
-        }
-        return outcome;
+        return DeleteHeldItem(item, locker, stored, note, outcome);
     } catch (const std::exception& error) {
         return Failed(error.what());
     }

@@ -1,5 +1,6 @@
 #include "protect/ProtectSteps.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace vk::protect {
@@ -87,6 +88,12 @@ bool Settle(const TLeftover& leftover, const fs::path& item, const fs::path& loc
         }
         DeleteQuietly(leftover.Path);
         return false;
+    case TStageKind::Held:
+        // Serves a repeated hide while both the item and its locker remain;
+        // settled after the others, once a staged item is back.
+        if (!platform::FileExists(locker) || !AnythingAt(item))
+            DeleteQuietly(leftover.Path);
+        return false;
     }
     return false;
 }
@@ -95,7 +102,10 @@ bool Settle(const TLeftover& leftover, const fs::path& item, const fs::path& loc
 
 bool SettleLeftovers(const fs::path& item, const fs::path& locker) {
     bool finished = false;
-    for (const TLeftover& leftover : LeftoversOf(item))
+    std::vector<TLeftover> leftovers = LeftoversOf(item);
+    std::stable_partition(leftovers.begin(), leftovers.end(),
+                          [](const TLeftover& leftover) { return leftover.Kind != TStageKind::Held; });
+    for (const TLeftover& leftover : leftovers)
         finished = Settle(leftover, item, locker) || finished;
     return finished;
 }

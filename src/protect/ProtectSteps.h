@@ -23,6 +23,7 @@ enum class TStageKind {
     Aside,   // an existing item moved aside by a replacing restore: complete
     Extract, // a private folder a locker is being extracted into
     Ready,   // that folder once the extraction is complete and flushed
+    Held,    // a hide's note: its locker is in place and holds the item as it stood
 };
 
 // A fresh staging name beside item: "." + its name + ".vk<kind>-" + random.
@@ -54,6 +55,14 @@ TSnapshot TakeSnapshot(const fs::path& root);
 // they agree. rootMoved leaves the root's change time out, which its rename
 // changes.
 std::optional<std::string> FirstChange(const TSnapshot& before, const TSnapshot& after, bool rootMoved);
+
+// Writes the note of a hide whose verified locker (still under its temporary
+// name, lockerFile) holds the stored snapshot, durably, before the locker
+// takes its final name; returns the note's path. Raises vk::Error.
+fs::path WriteHeldNote(const fs::path& item, const TSnapshot& stored, const fs::path& lockerFile);
+// The note of an interrupted hide whose locker is the one at locker and
+// holds the item as it stands now, if there is one.
+std::optional<fs::path> FittingHeldNote(const fs::path& item, const fs::path& locker);
 
 // A file, or a folder with every file and folder below it, reaches the disk.
 // Links are neither followed nor flushed. Raises vk::Error.

@@ -13,12 +13,13 @@ struct TKindName {
     TStageKind Kind;
     const char* Tag;
 };
-constexpr std::array<TKindName, 5> KindNames{{
+constexpr std::array<TKindName, 6> KindNames{{
     {TStageKind::Hide, ".vkhide-"},
     {TStageKind::Delete, ".vkdelete-"},
     {TStageKind::Aside, ".vkaside-"},
     {TStageKind::Extract, ".vkrestore-"},
     {TStageKind::Ready, ".vkready-"},
+    {TStageKind::Held, ".vkheld-"},
 }};
 
 // Room for the staging decoration within the usual 255-byte name limit; a

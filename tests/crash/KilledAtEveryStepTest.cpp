@@ -48,9 +48,9 @@ std::ostream& operator<<(std::ostream& out, const CrashCase& c) {
 using Gap = KillRun::Gap;
 
 const CrashCase Cases[] = {
-    {"HideFolder", {}, Folder(), {"vklocker", "hide"}, Folder(), {}, EndState::Hidden, {Gap::BothLeft}},
-    {"HideFile", {}, File(), {"vklocker", "hide"}, File(), {}, EndState::Hidden, {Gap::BothLeft}},
-    {"RestoreFolder", Folder(), {}, {"vklocker", "restore"}, Folder(), {}, EndState::Visible, {Gap::BothLeft}},
+    {"HideFolder", {}, Folder(), {"vklocker", "hide"}, Folder(), {}, EndState::Hidden, {}},
+    {"HideFile", {}, File(), {"vklocker", "hide"}, File(), {}, EndState::Hidden, {}},
+    {"RestoreFolder", Folder(), {}, {"vklocker", "restore"}, Folder(), {}, EndState::Visible, {}},
     {"RestoreReplacingAnExistingItem",
      Folder(),
      OtherFolder(),
@@ -67,7 +67,7 @@ const CrashCase Cases[] = {
      {},
      EndState::Visible,
      {}},
-    {"ImportFolder", Folder(), {}, {"import"}, Folder(), {}, EndState::Visible, {Gap::BothLeft, Gap::EmptyStagingLeft}},
+    {"ImportFolder", Folder(), {}, {"import"}, Folder(), {}, EndState::Visible, {Gap::EmptyStagingLeft}},
 };
 
 class KilledAtEveryStepTest : public ::testing::TestWithParam<CrashCase> {};

@@ -1,5 +1,6 @@
 #include "platform/uPlatform.h"
 #include "protect/ProtectFixture.h"
+#include "protect/ProtectSteps.h"
 
 #include <chrono>
 #include <fstream>
@@ -129,6 +130,59 @@ TEST_F(HideItemTest, ALeftoverOfAnInterruptedHideGoesBackUnderItsName) {
     EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
     EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private.vklocker"});
 }
+
+// The state a hide killed right after its locker took the final name leaves:
+// the item, the locker and the hide's note. A repeat finishes the hide only
+// for that very locker, the item as it was stored, and the same password.
+struct InterruptedHide {
+    const char* Name;
+    void (*Meddle)(const fs::path& item, const fs::path& locker);
+    const char* Password;
+    const char* Message; // empty: the repeat finishes the hide
+};
+
+const InterruptedHide InterruptedHides[] = {
+    {"Untouched", [](const fs::path&, const fs::path&) {}, "secret", ""},
+    {"ItemChangedSince", [](const fs::path& item, const fs::path&) { WriteFile(item / "a.txt", "alpha, edited"); },
+     "secret", "Locker already exists: "},
+    {"AnotherLockerInItsPlace",
+     [](const fs::path&, const fs::path& locker) {
+         fs::copy_file(locker, locker.string() + ".copy");
+         fs::remove(locker);
+         fs::rename(locker.string() + ".copy", locker);
+     },
+     "secret", "Locker already exists: "},
+    {"OtherPassword", [](const fs::path&, const fs::path&) {}, "not the secret", "Locker verification failed: "},
+};
+
+class InterruptedHideTest : public ProtectTest, public ::testing::WithParamInterface<InterruptedHide> {};
+
+TEST_P(InterruptedHideTest, ARepeatFinishesOnlyWhatTheNoteVouchesFor) {
+    const InterruptedHide& c = GetParam();
+    const fs::path item = MakeTree();
+    const fs::path locker = LockerOf(item);
+    const fs::path temporary = locker.string() + ".tmp";
+    ASSERT_TRUE(CreateLocker(item.string(), temporary.string(), Password).Success);
+    protect::WriteHeldNote(item, protect::TakeSnapshot(item), temporary);
+    fs::rename(temporary, locker);
+    c.Meddle(item, locker);
+    const auto tree = Listing(item);
+
+    const TProtectOutcome outcome = HideItem(item.string(), c.Password, true);
+    if (std::string(c.Message).empty()) {
+        ASSERT_TRUE(outcome.Success) << outcome.MessageText;
+        EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private.vklocker"});
+        EXPECT_TRUE(LockerHolds(locker, tree));
+        return;
+    }
+    EXPECT_FALSE(outcome.Success);
+    EXPECT_EQ(outcome.MessageText.rfind(c.Message, 0), 0u) << outcome.MessageText;
+    EXPECT_EQ(Listing(item), tree);
+    EXPECT_TRUE(fs::exists(locker));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, InterruptedHideTest, ::testing::ValuesIn(InterruptedHides),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
 } // namespace vk::test
