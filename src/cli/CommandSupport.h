@@ -57,7 +57,8 @@ private:
     const Console& FConsole;
 };
 
-// hide and restore, on the core's transactions.
+// extract, hide and restore, on the core's transactions.
+int RunExtract(const Arguments& args, const Console& console);
 int RunHide(const Arguments& args, const Console& console);
 int RunRestore(const Arguments& args, const Console& console);
 

@@ -83,51 +83,6 @@ int RunCreate(const Arguments& args, const Console& console) {
     return ExitSuccess;
 }
 
-int RunExtract(const Arguments& args, const Console& console) {
-    Command command(args, console);
-    const fs::path locker = platform::FullPath(args.First);
-    const fs::path folder = args.Second ? platform::FullPath(*args.Second) : locker.parent_path();
-    if (!platform::FileExists(locker))
-        return command.Fail(TranslateText("Locker file does not exist."));
-
-    int exitCode = ExitFailure;
-    std::optional<std::string> secret =
-        command.ReadSecret(SecretKind::PasswordOrRecoveryCode, InterruptMode::CancelThenStop, exitCode);
-    if (!secret)
-        return exitCode;
-    SecretHolder holder(std::move(*secret));
-
-    // The engine reports progress only once the whole locker has been
-    // authenticated, just before it writes the first item.
-    bool writingBegan = false;
-    ProgressLine progress(console.ProgressOut, console.ShowProgress);
-    TLockerResult result;
-    try {
-        result = ExtractLocker(
-            locker.string(), folder.string(), holder.Get(),
-            [&](const std::string&, std::int64_t done, std::int64_t total) {
-                writingBegan = true;
-                progress.Update(done, total);
-            },
-            command.Cancel());
-    } catch (const Error& e) {
-        progress.Clear();
-        return command.Fail(e.what());
-    }
-    progress.Clear();
-    SecretHolder usedRecoveryCode(std::move(result.RecoveryCode));
-    if (!result.Success) {
-        command.Fail(result.MessageText);
-        if (writingBegan)
-            console.Err << "vklocker: items written before the failure were left in \"" << folder.string() << "\".\n";
-        return ExitFailure;
-    }
-    console.Out << result.MessageText << '\n' << "Extracted into: " << folder.string() << '\n';
-    if (!usedRecoveryCode.Get().empty())
-        console.Out << "The locker was opened with its recovery code.\n";
-    return ExitSuccess;
-}
-
 int RunVerify(const Arguments& args, const Console& console) {
     Command command(args, console);
     const fs::path locker = platform::FullPath(args.First);

@@ -1,10 +1,12 @@
-// vklocker hide and restore: the same transactions the window runs, with the
-// conflict question answered by --on-conflict.
+// vklocker extract, hide and restore: the same transactions the window runs,
+// with the conflict question answered by --on-conflict. Each builds its item
+// under a private name and moves it into place in one step.
 
 #include "cli/CommandSupport.h"
 #include "cli/ProgressLine.h"
 #include "platform/uPlatform.h"
 #include "protect/uProtect.h"
+#include "translation/translation.h"
 
 #include <filesystem>
 
@@ -58,6 +60,34 @@ bool AlreadyRestored(const fs::path& item, const fs::path& locker) {
 }
 
 } // namespace
+
+int RunExtract(const Arguments& args, const Console& console) {
+    Command command(args, console);
+    const fs::path locker = platform::FullPath(args.First);
+    const fs::path folder = args.Second ? platform::FullPath(*args.Second) : locker.parent_path();
+    if (!platform::FileExists(locker))
+        return command.Fail(TranslateText("Locker file does not exist."));
+
+    int exitCode = ExitFailure;
+    std::optional<std::string> secret =
+        command.ReadSecret(SecretKind::PasswordOrRecoveryCode, InterruptMode::CancelThenStop, exitCode);
+    if (!secret)
+        return exitCode;
+    SecretHolder holder(std::move(*secret));
+
+    ProgressLine progress(console.ProgressOut, console.ShowProgress);
+    TProtectOutcome outcome =
+        ExtractWithoutReplacing(locker.string(), folder.string(), holder.Get(), CallbacksWithProgress(progress, command));
+    progress.Clear();
+    SecretHolder usedRecoveryCode(std::move(outcome.RecoveryCode));
+    if (!outcome.Success)
+        return command.Fail(outcome.MessageText);
+    console.Out << TranslateText("Locker extracted successfully.") << '\n' << "Extracted into: " << folder.string()
+                << '\n';
+    if (!usedRecoveryCode.Get().empty())
+        console.Out << "The locker was opened with its recovery code.\n";
+    return ExitSuccess;
+}
 
 int RunHide(const Arguments& args, const Console& console) {
     Command command(args, console);

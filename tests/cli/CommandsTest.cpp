@@ -92,6 +92,21 @@ TEST_F(CommandsTest, ExtractDefaultsToTheLockersOwnFolder) {
     EXPECT_EQ(test::ReadFile(FTemp / "moved" / "a.txt"), "alpha");
 }
 
+TEST_F(CommandsTest, ExtractNeverReplacesAnExistingItemNorLeavesAPartialOne) {
+    Shell shell("pw");
+    ASSERT_EQ(shell.Run({"create", P("Docs"), P("d.vklocker")}), ExitSuccess) << shell.Err;
+    test::WriteFile(FTemp / "out" / "Docs" / "a.txt", "newer");
+    const auto before = Snapshot(FTemp / "out");
+    EXPECT_EQ(shell.Run({"extract", P("d.vklocker"), P("out")}), ExitFailure);
+    EXPECT_NE(shell.Err.find(P("out/Docs")), std::string::npos) << shell.Err;
+    EXPECT_EQ(Snapshot(FTemp / "out"), before); // nothing replaced, no staging left
+
+    Shell stopped("pw");
+    stopped.CtrlC = true;
+    EXPECT_EQ(stopped.Run({"extract", P("d.vklocker"), P("fresh")}), ExitFailure);
+    EXPECT_TRUE(fs::is_empty(FTemp / "fresh")); // nothing under the real name
+}
+
 TEST_F(CommandsTest, TerminalPasswordIsAskedTwiceForCreateAndMustMatch) {
     Shell typed{std::nullopt, {"one", "two"}};
     EXPECT_EQ(typed.Run({"create", P("Docs")}), ExitFailure);
