@@ -5,6 +5,9 @@
 #include "ui/UiText.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QStandardPaths>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QMainWindow>
@@ -15,6 +18,9 @@ namespace vk {
 namespace {
 
 constexpr int ConnectTimeoutMs = 2000;
+// A local socket's address holds 108 bytes on Linux, the terminating zero
+// included; the lock file beside the socket adds nothing to the socket's own.
+constexpr qsizetype LongestSocketPath = 100;
 constexpr int ClaimTimeoutMs = 5000;
 const QByteArray ActivateRequest = QByteArrayLiteral("activate\n");
 
@@ -35,7 +41,17 @@ SingleInstance::SingleInstance(QString serverPath, QObject* parent)
 QString SingleInstance::ServerPathFor(SettingsStore& settings) {
     // The settings folder is created owner-only; the socket inside it is
     // reachable by this user alone.
-    return ToQString(settings.SettingsFilePath().parent_path() / "instance");
+    return ServerPathIn(ToQString(settings.SettingsFilePath().parent_path()));
+}
+
+QString SingleInstance::ServerPathIn(const QString& settingsFolder) {
+    const QString inside = QDir(settingsFolder).filePath(QStringLiteral("instance"));
+    if (inside.toUtf8().size() <= LongestSocketPath)
+        return inside;
+    // Qt makes sure the runtime folder belongs to this user and is private.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QByteArray digest = QCryptographicHash::hash(inside.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QDir(runtime).filePath(QStringLiteral("veilkeep-") + QString::fromLatin1(digest));
 }
 
 bool SingleInstance::ClaimOrHandOver() {

@@ -27,6 +27,10 @@ public:
 
     // The server path for the user of settings: beside the settings file.
     static QString ServerPathFor(SettingsStore& settings);
+    // The server path for a settings folder: "instance" inside it while that
+    // fits a local socket's address, else a name derived from the folder in
+    // the user's private runtime folder.
+    static QString ServerPathIn(const QString& settingsFolder);
 
 signals:
     // A later start asked this copy to bring its window forward.

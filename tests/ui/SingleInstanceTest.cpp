@@ -4,6 +4,7 @@
 
 #include "ui/SingleInstance.h"
 #include "support/QtTestApp.h"
+#include "support/ScopedVariable.h"
 #include "support/TempFolder.h"
 
 #include <QProcess>
@@ -98,6 +99,23 @@ TEST_F(SingleInstanceTest, TheSocketOfAKilledCopyIsTakenOver) {
     SingleInstance later(ServerPath());
     EXPECT_FALSE(later.ClaimOrHandOver());
     EXPECT_TRUE(asked.wait(5000));
+}
+
+TEST_F(SingleInstanceTest, ASettingsFolderTooDeepForASocketAddressStillKeepsOneCopy) {
+    const fs::path runtime = temp / "run";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    ScopedVariable runtimeVariable("XDG_RUNTIME_DIR", runtime.c_str());
+    const QString deep = QString::fromStdString((temp / std::string(120, 'd')).string());
+    const QString path = SingleInstance::ServerPathIn(deep);
+    EXPECT_LE(path.toUtf8().size(), 100);
+    EXPECT_NE(path, SingleInstance::ServerPathIn(deep + QStringLiteral("2")));
+    EXPECT_EQ(SingleInstance::ServerPathIn(QString::fromStdString(temp.path().string())), ServerPath());
+
+    SingleInstance first(path);
+    ASSERT_TRUE(first.ClaimOrHandOver());
+    SingleInstance second(path);
+    EXPECT_FALSE(second.ClaimOrHandOver());
 }
 
 } // namespace
