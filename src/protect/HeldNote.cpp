@@ -50,11 +50,18 @@ std::string NoteText(const TSnapshot& stored, const fs::path& lockerFile) {
     return text.str();
 }
 
+// A note is a few lines; anything longer under a note's name is not one.
+constexpr std::size_t LongestNote = 512;
+
 std::string ReadNote(const fs::path& note) {
+    TItemStamp stamp; // a plain file only: never a link, a pipe or a device
+    if (!platform::ReadItemStamp(note, stamp) || stamp.Type != TItemStamp::Kind::File)
+        return {};
     std::ifstream in(note, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text(LongestNote + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
 }
 
 } // namespace
