@@ -21,7 +21,8 @@ QString RecoverySheetText(const std::vector<RecoveryEntry>& entries) {
     for (const RecoveryEntry& entry : entries) {
         lines << QString() << TranslatedText("Path: ") + entry.ItemPath << TranslatedText("Locker: ") + entry.LockerPath
               << TranslatedText("Recovery code: ") + entry.Code
-              << TranslatedText("Date: ") + entry.Created.toString(Qt::ISODate);
+              << TranslatedText("Date: ") +
+                     entry.Created.toOffsetFromUtc(entry.Created.offsetFromUtc()).toString(Qt::ISODate);
     }
     return lines.join(u'\n') + u'\n';
 }
