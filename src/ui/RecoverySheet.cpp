@@ -47,7 +47,8 @@ QString RecoverySheetOffer(std::size_t lockerCount) {
                           "sheet can open these lockers; without the password and the sheet nothing can be "
                           "recovered.") +
            QStringLiteral("\n\n") +
-           TranslatedText("Whoever has the sheet can open these lockers: keep it somewhere safe.");
+           TranslatedText("Whoever has the sheet can open these lockers: keep it somewhere safe.") + u' ' +
+           TranslatedText("Codes on an earlier sheet do not open these lockers.");
 }
 
 } // namespace vk
