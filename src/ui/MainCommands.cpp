@@ -1,7 +1,8 @@
 // Command plumbing of the main window: the enabling rules, the error display
-// around every command, the About box, the Help links and Exit.
+// around every command, the About box, the Help items and Exit.
 
 #include "settings/uSettings.h"
+#include "ui/HelpPages.h"
 #include "ui/Prompts.h"
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QDate>
-#include <QDesktopServices>
 #include <QPushButton>
 #include <QStringList>
 #include <QToolButton>
@@ -28,11 +28,6 @@ void SetEnabled(std::initializer_list<QObject*> commands, bool enabled) {
         else if (auto* widget = qobject_cast<QWidget*>(command))
             widget->setEnabled(enabled);
     }
-}
-
-void OpenSitePage(const char* path) {
-    // The outcome is ignored: a link that cannot be opened changes nothing.
-    QDesktopServices::openUrl(QUrl(QString::fromUtf8(SiteBaseUrl) + QString::fromUtf8(path)));
 }
 
 } // namespace
@@ -82,6 +77,12 @@ void TfrmMain::btnAboutProgramClick() {
     FPrompts.Message(AboutText(), Prompts::Icon::Information);
 }
 
+void TfrmMain::OpenSitePage(const char* path) {
+    const QString failure = OpenHelp(QUrl(QString::fromUtf8(SiteBaseUrl) + QString::fromUtf8(path)), FHelpSources);
+    if (!failure.isEmpty())
+        FPrompts.Message(failure, Prompts::Icon::Error);
+}
+
 void TfrmMain::utorial1Click() {
     OpenSitePage(TutorialPagePath);
 }
@@ -96,9 +97,16 @@ void TfrmMain::Exit1Click() {
     close();
 }
 
+// Whatever the command did, lockers it created are offered for the recovery
+// sheet once it has ended, also when it ended in an error.
 void TfrmMain::RunCommand(void (TfrmMain::*handler)()) {
     try {
         (this->*handler)();
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+    try {
+        OfferRecoverySheet();
     } catch (const std::exception& error) {
         ShowError(error);
     }

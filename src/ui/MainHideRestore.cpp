@@ -10,6 +10,7 @@
 #include "ui/UnitMain.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QStringList>
 
 namespace vk {
@@ -27,6 +28,9 @@ bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
     const TProtectOutcome outcome = HideItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(),
                                              {ProgressCallback(), CancelCallback(), {}});
     Message = QString::fromStdString(outcome.MessageText);
+    if (outcome.Success && !outcome.RecoveryCode.empty())
+        FNewRecoveryCodes.push_back(
+            {P, GetLockerPath(P), QString::fromStdString(outcome.RecoveryCode), QDateTime::currentDateTime()});
     return outcome.Success;
 }
 

@@ -4,6 +4,7 @@
 
 #include "translation/translation.h"
 #include "ui/LanguageChoice.h"
+#include "ui/QtTranslation.h"
 #include "ui/UnitMain.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ void TfrmMain::LanguageItemClick(QAction* item) {
     // every case, also when the entry already carried it.
     item->setChecked(true);
     SetLanguageCode(table[static_cast<std::size_t>(column)][CodeRecord]);
+    UseQtTranslation(QString::fromStdString(LanguageCode()));
     SaveLanguageChoice();
     ApplyTranslation();
     // Runs during a batch run too: the rows cannot change then, and the run

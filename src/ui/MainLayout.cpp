@@ -1,7 +1,7 @@
 // Building the main window's controls: menu bar, toolbar, list, bottom bar.
 // Texts are set afterwards by ApplyTranslation.
 
-#include "ui/AnchoredPanel.h"
+#include "ui/EnterPressesButton.h"
 #include "ui/Resources.h"
 #include "ui/UnitMain.h"
 
@@ -24,7 +24,7 @@ namespace vk {
 
 namespace {
 
-constexpr int ClientWidth = 760;
+constexpr int ClientWidth = 760; // the bottom bar's progress bar is 300 wide at it
 constexpr int ClientHeight = 449;
 constexpr int ToolbarHeight = 65;
 constexpr int BottomBarHeight = 45;
@@ -145,6 +145,11 @@ void TfrmMain::BuildToolbar() {
     row->addStretch(1);
     row->addWidget(btnAboutProgram);
 
+    // Tab reaches every button; Enter presses the focused one, as Space does.
+    EnterPressesButton::InstallOn(this, btnAddFolder, btnAddFile, btnRemove, btnEncryptAndHideSelected,
+                                  btnDecryptAndUnhideSelected, btnEncryptAndHideAll, btnDecryptAndUnhideAll,
+                                  btnImportLocker, btnAboutProgram);
+
     ConnectCommand(btnAddFolder, &TfrmMain::btnAddFolderClick);
     ConnectCommand(btnAddFile, &TfrmMain::btnAddFileClick);
     ConnectCommand(btnRemove, &TfrmMain::btnRemoveClick);
@@ -183,38 +188,62 @@ void TfrmMain::BuildList() {
     connect(ListViewPaths, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::ListViewPathsSelectItem);
 }
 
+// Laid out by a Qt layout: the buttons grow with their captions in every
+// language, the label keeps room for its longest counter, the bar takes the rest.
 void TfrmMain::BuildBottomBar() {
-    auto* bar = new AnchoredPanel(ClientWidth, this);
-    Panel2 = bar;
+    Panel2 = new QWidget(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFixedHeight(BottomBarHeight);
     Panel2->setAttribute(Qt::WA_StyledBackground);
+    auto* row = new QHBoxLayout(Panel2);
+    row->setContentsMargins(7, 5, 10, 8);
+    row->setSpacing(0);
 
-    btnChangePassword = new QPushButton(bar);
+    btnChangePassword = new QPushButton(Panel2);
     btnChangePassword->setObjectName(QStringLiteral("btnChangePassword"));
     btnChangePassword->setIcon(ImageIcon("lock"));
     btnChangePassword->setIconSize(QSize(30, 25));
-    bar->Place(btnChangePassword, QRect(7, 5, 158, 32), AnchoredPanel::Anchor::Left);
+    btnChangePassword->setMinimumWidth(158);
+    btnChangePassword->setFixedHeight(32);
+    row->addWidget(btnChangePassword);
+    row->addSpacing(13);
 
-    ProgressBar1 = new QProgressBar(bar);
+    ProgressBar1 = new QProgressBar(Panel2);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
-    bar->Place(ProgressBar1, QRect(178, 10, 300, 21), AnchoredPanel::Anchor::Stretch);
+    ProgressBar1->setFixedHeight(21);
+    ProgressBar1->setMinimumWidth(60);
+    // Hidden while idle, it keeps its room, so nothing moves when a run starts.
+    QSizePolicy barPolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    barPolicy.setRetainSizeWhenHidden(true);
+    ProgressBar1->setSizePolicy(barPolicy);
+    row->addWidget(ProgressBar1, 1);
+    row->addSpacing(5);
 
-    lblStatus = new QLabel(bar);
+    lblStatus = new QLabel(Panel2);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Wide enough for the counter while stopping, "12/12 stopping...", in
     // every shipped language.
-    bar->Place(lblStatus, QRect(483, 11, 160, 19), AnchoredPanel::Anchor::Right);
+    lblStatus->setMinimumWidth(160);
+    lblStatus->setFixedHeight(19);
+    row->addWidget(lblStatus);
+    row->addSpacing(6);
 
-    btnStop = new QPushButton(bar);
+    btnStop = new QPushButton(Panel2);
     btnStop->setObjectName(QStringLiteral("btnStop"));
     btnStop->setIcon(ImageIcon("stop"));
     btnStop->setIconSize(QSize(25, 25));
     btnStop->setToolTip(QStringLiteral("Stop Operation"));
-    bar->Place(btnStop, QRect(649, 5, 101, 32), AnchoredPanel::Anchor::Right);
+    btnStop->setMinimumWidth(101);
+    btnStop->setFixedHeight(32);
+    row->addWidget(btnStop);
+    // Only the bar takes the room left over.
+    for (QWidget* fixed :
+         {static_cast<QWidget*>(btnChangePassword), static_cast<QWidget*>(lblStatus), static_cast<QWidget*>(btnStop)})
+        fixed->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
+    EnterPressesButton::InstallOn(this, btnChangePassword, btnStop);
     ConnectCommand(btnChangePassword, &TfrmMain::btnChangePasswordClick);
     ConnectCommand(btnStop, &TfrmMain::btnStopClick);
 

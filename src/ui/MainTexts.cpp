@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -23,6 +24,21 @@ void SetCaption(QMenu* menu, const QString& storedCaption) {
 }
 void SetCaption(QAction* item, const QString& storedCaption) {
     item->setText(MenuCaption(storedCaption));
+}
+
+// Each captioned item of a menu (separators have none) gets an access key
+// of its own.
+void GiveAccessKeys(const QList<QAction*>& items) {
+    QList<QAction*> captioned;
+    QStringList captions;
+    for (QAction* item : items)
+        if (!item->isSeparator() && !item->text().isEmpty()) {
+            captioned << item;
+            captions << item->text();
+        }
+    const QStringList marked = WithAccessKeys(captions);
+    for (qsizetype i = 0; i < captioned.size(); ++i)
+        captioned[i]->setText(marked[i]);
 }
 
 // Button captions are not menu captions: a literal "&" is doubled so that Qt
@@ -43,9 +59,9 @@ void TfrmMain::ApplyTranslation() {
     SetCaption(Exit1, TranslatedText("Exit"));
     SetCaption(Edit1, TranslatedText("Encrypt"));
     SetCaption(EncryptHideSelected1, TranslatedText("Encrypt && Hide Selected"));
-    SetCaption(DencryptUnhideSelected1, TranslatedText("Dencrypt && Unhide Selected"));
+    SetCaption(DencryptUnhideSelected1, TranslatedText("Decrypt && Unhide Selected"));
     SetCaption(EncryptHideAll1, TranslatedText("Encrypt && Hide All"));
-    SetCaption(DencryptUnhideAll1, TranslatedText("Dencrypt && Unhide All"));
+    SetCaption(DencryptUnhideAll1, TranslatedText("Decrypt && Unhide All"));
     SetCaption(ools1, TranslatedText("Tools"));
     SetCaption(ChangePassword1, TranslatedText("Change Password..."));
     SetCaption(mmLanguage, TranslatedText("Language"));
@@ -59,9 +75,9 @@ void TfrmMain::ApplyTranslation() {
     btnAddFile->setToolTip(TranslatedText("Add File..."));
     btnRemove->setToolTip(TranslatedText("Remove Selected From List"));
     btnEncryptAndHideSelected->setToolTip(TranslatedText("Encrypt and Hide Selected Paths"));
-    btnDecryptAndUnhideSelected->setToolTip(TranslatedText("Dencrypt and Unhide Selected Paths"));
+    btnDecryptAndUnhideSelected->setToolTip(TranslatedText("Decrypt and Unhide Selected Paths"));
     btnEncryptAndHideAll->setToolTip(TranslatedText("Encrypt and Hide All Paths in List"));
-    btnDecryptAndUnhideAll->setToolTip(TranslatedText("Dencrypt and Unhide All Paths in List"));
+    btnDecryptAndUnhideAll->setToolTip(TranslatedText("Decrypt and Unhide All Paths in List"));
     btnImportLocker->setToolTip(TranslatedText("Import Locker File (Lost Path)..."));
     btnAboutProgram->setToolTip(TranslatedText("About Program..."));
 
@@ -71,6 +87,12 @@ void TfrmMain::ApplyTranslation() {
 
     ListViewPaths->headerItem()->setText(0, TranslatedText("Path"));
     ListViewPaths->headerItem()->setText(1, TranslatedText("Status"));
+
+    // Access keys are given per language, so that Alt and a letter open each
+    // menu and pick each item whatever the translation.
+    GiveAccessKeys(menuBar()->actions());
+    for (QMenu* menu : {File1, Edit1, ools1, Help1})
+        GiveAccessKeys(menu->actions());
 }
 
 } // namespace vk

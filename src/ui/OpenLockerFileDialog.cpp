@@ -89,9 +89,10 @@ TfrmOpenLocker::TfrmOpenLocker(QWidget* parent)
     JamShellList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     JamShellList1->header()->resizeSection(0, 420);
 
+    // Buttons grow with their captions; Enter on a focused button presses it.
     for (QPushButton* button : {Button2, Button1}) {
-        button->setFixedSize(83, 25);
-        button->setAutoDefault(false);
+        button->setMinimumWidth(83);
+        button->setAutoDefault(true);
     }
     auto* buttonBar = new QHBoxLayout;
     buttonBar->setContentsMargins(0, 0, 8, 0);
@@ -99,7 +100,7 @@ TfrmOpenLocker::TfrmOpenLocker(QWidget* parent)
     buttonBar->addWidget(Button2);
     buttonBar->addWidget(Button1);
     auto* Panel1 = new QWidget(this);
-    Panel1->setFixedHeight(41);
+    Panel1->setMinimumHeight(41);
     Panel1->setLayout(buttonBar);
 
     auto* layout = new QVBoxLayout(this);

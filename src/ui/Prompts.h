@@ -20,7 +20,8 @@ public:
     virtual void Message(const QString& text, Icon icon = Icon::None) = 0;
     // A warning box with OK and Cancel; true for OK.
     virtual bool ConfirmOkCancel(const QString& text) = 0;
-    // A warning box with Yes, No and Cancel (the close box answers Cancel).
+    // A warning box with Yes, No and Cancel (the close box answers Cancel);
+    // Cancel is its default button.
     virtual Answer AskYesNoCancel(const QString& text) = 0;
     // A one-line text prompt with OK and Cancel; the entry is not masked.
     // Returns the text on OK, nothing on Cancel.
@@ -29,6 +30,9 @@ public:
     // The folder and file pickers; nothing when cancelled.
     virtual std::optional<QString> PickFolder(const QString& caption) = 0;
     virtual std::optional<QString> PickFile(const QString& caption) = 0;
+    // A save-file picker opening in the home folder with suggestedName filled
+    // in; the chosen path, nothing when cancelled.
+    virtual std::optional<QString> PickSaveFile(const QString& caption, const QString& suggestedName) = 0;
 
     // The password prompt at start-up: true only when confirmed and the entry
     // matches expected (ASCII letter case ignored). A mismatch shows its message.

@@ -53,12 +53,15 @@ QWidget* QtPrompts::ParentWindow() const {
     return FParent ? FParent.data() : QApplication::activeWindow();
 }
 
-int QtPrompts::ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) const {
+int QtPrompts::ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+                       QMessageBox::StandardButton defaultButton) const {
     QMessageBox box(icon, BoxCaption(), ShownLines(text), buttons, ParentWindow());
     // Paths and platform messages are shown as they are, never as rich text.
     box.setTextFormat(Qt::PlainText);
     if (buttons.testFlag(QMessageBox::Cancel))
         box.setEscapeButton(QMessageBox::Cancel);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return box.exec();
 }
 
@@ -71,7 +74,10 @@ bool QtPrompts::ConfirmOkCancel(const QString& text) {
 }
 
 Prompts::Answer QtPrompts::AskYesNoCancel(const QString& text) {
-    switch (ShowBox(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    // Yes replaces or deletes something; Enter gives the safe Cancel until the
+    // user moves to another button.
+    switch (ShowBox(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -100,6 +106,13 @@ std::optional<QString> QtPrompts::PickFolder(const QString& caption) {
 std::optional<QString> QtPrompts::PickFile(const QString& caption) {
     // An open-file dialog accepts only an existing file.
     const QString file = QFileDialog::getOpenFileName(ParentWindow(), caption, StartFolder());
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
+std::optional<QString> QtPrompts::PickSaveFile(const QString& caption, const QString& suggestedName) {
+    const QString file = QFileDialog::getSaveFileName(ParentWindow(), caption, StartFolder() + u'/' + suggestedName);
     if (file.isEmpty())
         return std::nullopt;
     return file;

@@ -29,14 +29,17 @@ public:
     std::optional<QString> AskText(const QString& caption, const QString& prompt, const QString& initial = {}) override;
     std::optional<QString> PickFolder(const QString& caption) override;
     std::optional<QString> PickFile(const QString& caption) override;
+    std::optional<QString> PickSaveFile(const QString& caption, const QString& suggestedName) override;
     bool AskApplicationPassword(const QString& expected) override;
     void ChangePassword(QString& newPassword) override;
     std::optional<QString> PickLockerToImport() override;
 
 private:
     QWidget* ParentWindow() const;
-    // Shows a message box with the application title as caption; the button pressed.
-    int ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) const;
+    // Shows a message box with the application title as caption; the button
+    // pressed. Enter presses defaultButton when one is given.
+    int ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) const;
 
     QPointer<QWidget> FParent;
     // The set-password and import dialogs are made on first use and kept for

@@ -5,6 +5,7 @@
 #include "translation/translation.h"
 #include "ui/LanguageChoice.h"
 #include "ui/Prompts.h"
+#include "ui/QtTranslation.h"
 #include "ui/Resources.h"
 #include "ui/SingleInstance.h"
 #include "ui/UiText.h"
@@ -27,12 +28,14 @@ void ApplyStyleOrReport(QApplication& application, Prompts& prompts) {
 }
 
 // The stored language choice (else the system's language) and the
-// translation file beside the executable; from here on texts show translated.
+// translation file beside the executable, and Qt's own texts in the same
+// language; from here on texts show translated.
 void LoadLanguage() {
     std::optional<std::string> storedCode;
     if (const std::optional<QString> storedLanguage = ReadLanguageChoice())
         storedCode = storedLanguage->toStdString();
     LoadTranslation(storedCode);
+    UseQtTranslation(QString::fromStdString(LanguageCode()));
 }
 
 // A settings file that no reader accepts here (made under another host or

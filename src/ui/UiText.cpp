@@ -36,4 +36,26 @@ QString MenuCaption(const QString& storedCaption) {
     return shown;
 }
 
+QStringList WithAccessKeys(const QStringList& captions) {
+    QString taken;
+    QStringList marked;
+    for (const QString& caption : captions) {
+        QString result = caption;
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            if (caption[i] == u'&') {
+                ++i; // "&&" is a shown "&", never a key
+                continue;
+            }
+            const QChar key = caption[i].toLower();
+            if (caption[i].isLetter() && !taken.contains(key)) {
+                taken += key;
+                result.insert(i, u'&');
+                break;
+            }
+        }
+        marked << result;
+    }
+    return marked;
+}
+
 } // namespace vk

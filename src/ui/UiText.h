@@ -6,6 +6,7 @@
 #include "translation/translation.h"
 
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 
 namespace vk {
@@ -29,5 +30,10 @@ bool SameTextIgnoringAsciiCase(const QString& first, const QString& second);
 // A stored caption in the form Qt shows without an access key: a stored "&&"
 // shows one "&", and a single "&" marks no key (so it is dropped).
 QString MenuCaption(const QString& storedCaption);
+
+// Captions in Qt's form ("&&" shows one "&"), each given an access key: a
+// "&" before its first letter that no earlier caption of the list has taken
+// (letter case ignored). A caption without a free letter stays without one.
+QStringList WithAccessKeys(const QStringList& captions);
 
 } // namespace vk

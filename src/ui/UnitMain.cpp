@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
+#include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -56,9 +57,21 @@ TfrmMain::~TfrmMain() {
     setAcceptDrops(false);
 }
 
+// The first password is asked for once the window is on screen, whether or
+// not the window manager activates it: without one, or with focus-stealing
+// prevention, no activation may ever come. The question is queued so that
+// the window is drawn behind the dialog first.
 bool TfrmMain::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::Show)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible())
+                    RunCommand(&TfrmMain::FormActivate);
+            },
+            Qt::QueuedConnection);
+    else if (event->type() == QEvent::WindowActivate)
         RunCommand(&TfrmMain::FormActivate);
     return handled;
 }

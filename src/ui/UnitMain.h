@@ -16,8 +16,12 @@
 //   MainHideRestore.cpp     hiding one path into its locker and restoring it
 //   MainRemove.cpp          removing a path from the list
 //   MainImport.cpp          importing a lost locker
+//   MainRecoverySheet.cpp   offering the new lockers' recovery codes as a sheet
 //   MainPasswordChange.cpp  changing the application password
 //   MainLanguage.cpp        the Language menu
+
+#include "ui/HelpPages.h"
+#include "ui/RecoverySheet.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -26,6 +30,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAbstractButton;
 class QAction;
@@ -135,6 +140,13 @@ public:
     bool HidePathIntoLocker(const QString& P, QString& Message);
     // Recreates the item at P from its locker and deletes the locker.
     bool RestorePathFromLocker(const QString& P, QString& Message);
+    // The lockers created since the recovery sheet was last offered, with
+    // their recovery codes; every successful hide adds its locker.
+    std::vector<RecoveryEntry> FNewRecoveryCodes;
+    // After a run that created lockers: asks whether to save their recovery
+    // codes, lets the user pick the file and writes it; the list is emptied
+    // whatever the answer (MainRecoverySheet.cpp).
+    void OfferRecoverySheet();
     // Called when both P and a locker that opened exist: asks the user.
     TConflictAnswer ResolveRestoreConflict(const QString& P);
     // The locker engine's callbacks bound to this window: progress to
@@ -193,6 +205,10 @@ public:
     // Never shown; carries the strong-hide option.
     QCheckBox* chkStrongHide = nullptr;
 
+    // Where the Help items look: the site, else the README beside the
+    // program. Tests put their own in place.
+    HelpSources FHelpSources = DesktopHelpSources();
+
 public slots:
     // Toolbar and menu commands; a toolbar button and its menu twin run the
     // same handler.
@@ -248,6 +264,8 @@ private:
     void ShowError(const std::exception& error);
     void ConnectCommand(QAction* action, void (TfrmMain::*handler)());
     void ConnectCommand(QAbstractButton* button, void (TfrmMain::*handler)());
+    // A Help item: the site's page at path, else the README; a failure is shown.
+    void OpenSitePage(const char* path);
 
     bool FDestroying = false;          // set while the window is destroyed: nothing is saved then
     bool FAskingFirstPassword = false; // FormActivate is asking for the first password

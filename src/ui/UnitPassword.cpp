@@ -3,10 +3,12 @@
 #include "settings/uPasswordRules.h"
 #include "ui/UiText.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace vk {
 
@@ -16,14 +18,24 @@ TfrmPassword::TfrmPassword(QWidget* parent)
       lblPrompt(new QLabel(this)), edtPassword(new QLineEdit(this)), btnOK(new QPushButton(this)),
       btnCancel(new QPushButton(this)) {
     setFont(QFont(QStringLiteral("Segoe UI"), 8));
-    setFixedSize(300, 120);
-    lblPrompt->move(16, 16);
-    edtPassword->setGeometry(16, 40, 265, 21);
-    btnOK->setGeometry(124, 80, 75, 25);
-    btnCancel->setGeometry(206, 80, 75, 25);
-    // The entry's key handler decides what Enter and Escape do, not the buttons.
-    btnOK->setAutoDefault(false);
-    btnCancel->setAutoDefault(false);
+    // Laid out by Qt layouts: the dialog grows with its texts in every language.
+    lblPrompt->setWordWrap(true);
+    edtPassword->setMinimumWidth(265);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->addWidget(lblPrompt);
+    column->addWidget(edtPassword);
+    column->addSpacing(8);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    // In the entry, its key handler decides what Enter and Escape do; Enter
+    // on a focused button presses that button.
+    btnOK->setAutoDefault(true);
+    btnCancel->setAutoDefault(true);
     setTabOrder(edtPassword, btnOK);
     setTabOrder(btnOK, btnCancel);
     edtPassword->installEventFilter(this);
@@ -36,7 +48,6 @@ void TfrmPassword::FormCreate() {
     edtPassword->setEchoMode(QLineEdit::Password);
     setWindowTitle(TranslatedText("Enter Password"));
     lblPrompt->setText(TranslatedText("Please enter the application password:"));
-    lblPrompt->adjustSize();
     btnOK->setText(TranslatedText("OK"));
     btnCancel->setText(TranslatedText("Cancel"));
 }

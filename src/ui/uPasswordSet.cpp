@@ -4,14 +4,20 @@
 #include "ui/UiText.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace vk {
 
 namespace {
+
+// The explanations wrap at this width at the least.
+constexpr int MinimumTextWidth = 347;
 
 QString Trimmed(const QLineEdit* entry) {
     return QString::fromStdString(TrimPassword(entry->text().toStdString()));
@@ -23,28 +29,39 @@ TfrmPasswordSet::TfrmPasswordSet(Prompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
       FPrompts(prompts), Label3(new QLabel(this)), Label1(new QLabel(this)), Edit1(new QLineEdit(this)),
-      Label2(new QLabel(this)), Edit2(new QLineEdit(this)), CheckBox1(new QCheckBox(this)),
+      Label2(new QLabel(this)), Edit2(new QLineEdit(this)), CheckBox1(new QCheckBox(this)), Label4(new QLabel(this)),
       Button2(new QPushButton(this)), Button1(new QPushButton(this)) {
     setFont(QFont(QStringLiteral("Segoe UI"), 9));
-    setFixedSize(370, 193);
-    Label3->setGeometry(11, 9, 347, 33);
+    // Laid out by Qt layouts, so that every control grows with its text in
+    // every language; the dialog takes the size its contents need.
     Label3->setWordWrap(true);
-    // Right-aligned with its right edge at 124.
-    Label1->setGeometry(8, 58, 116, 17);
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Edit1->setGeometry(132, 55, 227, 23);
-    Label2->setGeometry(8, 90, 116, 45);
-    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Label3->setMinimumWidth(MinimumTextWidth);
+    Label4->setWordWrap(true);
+    Label4->setMinimumWidth(MinimumTextWidth);
     Label2->setWordWrap(true);
-    Edit2->setGeometry(132, 87, 227, 23);
-    CheckBox1->setGeometry(132, 126, 225, 17);
-    Button2->setGeometry(203, 159, 75, 25);
-    Button1->setGeometry(284, 159, 75, 25);
+    // The check box answers clicks on its box and caption only: it keeps its own width.
+    CheckBox1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* fields = new QFormLayout;
+    fields->setLabelAlignment(Qt::AlignRight | Qt::AlignTop);
+    fields->addRow(Label1, Edit1);
+    fields->addRow(Label2, Edit2);
+    fields->addRow(QString(), CheckBox1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button1);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(Label3);
+    column->addLayout(fields);
+    column->addWidget(Label4);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
     Edit1->setEchoMode(QLineEdit::Password);
     Edit2->setEchoMode(QLineEdit::Password);
-    // Enter is the dialog's own key (below); no button takes it as default.
-    Button2->setAutoDefault(false);
-    Button1->setAutoDefault(false);
+    // Enter on a focused button presses that button; anywhere else it runs OK
+    // (below).
+    Button2->setAutoDefault(true);
+    Button1->setAutoDefault(true);
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, CheckBox1);
     setTabOrder(CheckBox1, Button2);
@@ -71,6 +88,8 @@ void TfrmPasswordSet::ChangePassword(QString& strNewPassword) {
 
 void TfrmPasswordSet::showEvent(QShowEvent* event) {
     FormShow();
+    // The size follows the texts just set, before the dialog is drawn.
+    layout()->activate();
     QDialog::showEvent(event);
 }
 
@@ -84,15 +103,18 @@ void TfrmPasswordSet::FormShow() {
     Button1->setText(TranslatedText("Cancel"));
     Label3->setText(TranslatedText("Set password to protect the program from unauthorized access and to encrypt "
                                    "selected files and folders."));
+    Label4->setText(TranslatedText("A forgotten password cannot be recovered. Only the recovery sheet, which the "
+                                   "program offers to save after hiding, can open the lockers without it."));
 }
 
 bool TfrmPasswordSet::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    // A focused button takes Enter itself and presses itself.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched) == nullptr) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             FormKeyPress(key);
-        // The key goes on to the control: neither entry, the check box nor a
-        // button (none takes Enter as default) does anything more with it.
+        // The key goes on to the control: neither entry nor the check box
+        // does anything with it, and the dialog swallows it below.
     }
     return QDialog::eventFilter(watched, event);
 }

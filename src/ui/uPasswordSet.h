@@ -55,6 +55,7 @@ private:
     QLabel* Label2;
     QLineEdit* Edit2;
     QCheckBox* CheckBox1;
+    QLabel* Label4; // the warning that a forgotten password cannot be recovered
     QPushButton* Button2;
     QPushButton* Button1;
 };

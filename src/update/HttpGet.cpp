@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 
 #include <memory>
 
@@ -27,15 +28,24 @@ QString ReplyFailure(QNetworkReply& reply) {
     return {};
 }
 
-std::optional<QByteArray> FetchDocument(QNetworkAccessManager& http, const QUrl& url, int readTimeoutMs,
+std::optional<QByteArray> FetchDocument(QNetworkAccessManager& http, const QUrl& url, const QDeadlineTimer& deadline,
                                         int maxRedirects, qint64 maxBytes) {
+    if (deadline.hasExpired())
+        return std::nullopt;
     QNetworkRequest request = MakeGetRequest(url);
     // Redirects may change host but never fall from HTTPS to HTTP.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(maxRedirects);
-    request.setTransferTimeout(readTimeoutMs);
 
     const std::unique_ptr<QNetworkReply> reply(http.get(request));
+    bool timedOut = false;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, reply.get(), [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    timeout.start(static_cast<int>(deadline.remainingTime()));
     bool tooLarge = false;
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(), [&](qint64 received, qint64) {
         if (received > maxBytes && !tooLarge) {
@@ -48,7 +58,7 @@ std::optional<QByteArray> FetchDocument(QNetworkAccessManager& http, const QUrl&
     if (!reply->isFinished())
         loop.exec();
 
-    if (tooLarge || !ReplyFailure(*reply).isEmpty())
+    if (tooLarge || timedOut || !ReplyFailure(*reply).isEmpty())
         return std::nullopt;
     return reply->readAll();
 }

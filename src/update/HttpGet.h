@@ -4,6 +4,7 @@
 // the request every GET sends and how a finished reply is judged.
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QNetworkRequest>
 #include <QString>
 #include <QUrl>
@@ -26,9 +27,10 @@ QString ReplyFailure(QNetworkReply& reply);
 
 // GETs a small document into memory while the calling thread waits in a local
 // event loop. Redirects are followed up to maxRedirects; the request is
-// abandoned when no data arrives for readTimeoutMs. Nothing on any failure,
-// including a document larger than maxBytes.
-std::optional<QByteArray> FetchDocument(QNetworkAccessManager& http, const QUrl& url, int readTimeoutMs,
+// abandoned when it has not finished by the deadline, however far it got
+// (connecting, waiting for the answer or receiving it). Nothing on any
+// failure, including a document larger than maxBytes.
+std::optional<QByteArray> FetchDocument(QNetworkAccessManager& http, const QUrl& url, const QDeadlineTimer& deadline,
                                         int maxRedirects, qint64 maxBytes);
 
 } // namespace vk

@@ -1,5 +1,6 @@
 #include "update/InstallerDownload.h"
 
+#include "ui/UiText.h"
 #include "update/HttpGet.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -24,7 +26,9 @@ bool HasSuccessStatus(const QNetworkReply& reply) {
 QString InstallerDownload::Run(const QUrl& url, const QString& targetPath, const ProgressHandler& onProgress) {
     FFailure.clear();
     QFile file(targetPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // NewOnly creates the file exclusively: a link or a file already under
+    // the name makes the open fail instead of being written through.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return QStringLiteral("Cannot create file \"%1\". %2")
             .arg(QDir::toNativeSeparators(targetPath), file.errorString());
 
@@ -66,8 +70,22 @@ QString InstallerDownload::Run(const QUrl& url, const QString& targetPath, const
     if (FFailure.isEmpty())
         FFailure = ReplyFailure(*reply);
     if (FFailure.isEmpty() && announced >= 0 && received != announced)
-        FFailure = QStringLiteral("The connection was closed after %1 of %2 bytes.").arg(received).arg(announced);
+        FFailure = TranslatedText("The connection was closed before the download was complete "
+                                  "(bytes received/expected: %1/%2).")
+                       .arg(received)
+                       .arg(announced);
     return FFailure;
+}
+
+QString InstallerDownload::MakePrivateFolder(QString& error) {
+    // mkdtemp: a fresh name, created with mode 0700.
+    QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("veilkeep-update-XXXXXX")));
+    if (!folder.isValid()) {
+        error = folder.errorString();
+        return {};
+    }
+    folder.setAutoRemove(false);
+    return folder.path();
 }
 
 void InstallerDownload::Fail(const QString& reason) {

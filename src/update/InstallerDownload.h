@@ -18,7 +18,8 @@ public:
     // Called whenever data has arrived, with the bytes received so far.
     using ProgressHandler = std::function<void(qint64 received)>;
 
-    // GETs url into targetPath (created, or emptied when it exists). Redirects
+    // GETs url into targetPath, which must not exist yet (nothing is written
+    // through a link or into a file planted there). Redirects
     // are not followed and there is no read time-out. Returns an empty text on
     // success, otherwise the failure's text. The file is closed in every case.
     QString Run(const QUrl& url, const QString& targetPath, const ProgressHandler& onProgress);
@@ -30,6 +31,12 @@ public:
     // The response's content length; -1 when it has none, when it is sent in
     // chunked transfer encoding, or before the response has arrived.
     qint64 ContentLength() const;
+
+    // A new folder for one download inside the user's temporary folder:
+    // unique name, readable by its owner alone, kept after the program ends
+    // so that the desktop's installer can still read the file. Empty when it
+    // cannot be made; error then tells why.
+    static QString MakePrivateFolder(QString& error);
 
 private:
     QNetworkReply* FReply = nullptr;

@@ -9,9 +9,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace vk {
@@ -28,39 +30,52 @@ TfrmNewVersion::TfrmNewVersion(const UpdateOffer& offer, Prompts& prompts, Updat
       FForceExit(offer.ForceExit) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Segoe UI"), 9));
-    setFixedSize(403, 175);
 
     VirtualImage1 = new QLabel(this);
     VirtualImage1->setObjectName(QStringLiteral("VirtualImage1"));
-    VirtualImage1->setGeometry(9, 15, 70, 75);
+    VirtualImage1->setFixedSize(70, 75);
     VirtualImage1->setPixmap(ImageIcon("update-icon").pixmap(VirtualImage1->size()));
 
-    // Word-wrapped in a fixed area: a longer message is cut off at its lower edge.
+    // Word-wrapped; the dialog grows with the message and its translation.
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(90, 11, 301, 94);
+    Label1->setMinimumWidth(301);
     Label1->setWordWrap(true);
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(8, 115, 383, 17);
+    ProgressBar1->setFixedHeight(17);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
 
+    // Enter on a focused button presses it.
     btUpdateNow = new QPushButton(this);
     btUpdateNow->setObjectName(QStringLiteral("btUpdateNow"));
-    btUpdateNow->setGeometry(203, 142, 100, 25);
-    btUpdateNow->setAutoDefault(false);
+    btUpdateNow->setMinimumWidth(100);
+    btUpdateNow->setAutoDefault(true);
     connect(btUpdateNow, &QPushButton::clicked, this, &TfrmNewVersion::btUpdateNowClick);
 
     btCancel = new QPushButton(this);
     btCancel->setObjectName(QStringLiteral("btCancel"));
-    btCancel->setGeometry(316, 142, 75, 25);
-    btCancel->setAutoDefault(false);
+    btCancel->setMinimumWidth(75);
+    btCancel->setAutoDefault(true);
     connect(btCancel, &QPushButton::clicked, this, &TfrmNewVersion::btCancelClick);
+
+    auto* message = new QHBoxLayout;
+    message->addWidget(VirtualImage1, 0, Qt::AlignTop);
+    message->addWidget(Label1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btUpdateNow);
+    buttons->addWidget(btCancel);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(message);
+    column->addWidget(ProgressBar1);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TfrmNewVersion::~TfrmNewVersion() = default;
@@ -76,6 +91,8 @@ void TfrmNewVersion::FormShow() {
     btUpdateNow->setText(TranslatedText("Update Now"));
     btCancel->setText(FForceExit ? TranslatedText("Exit") : TranslatedText("Skip"));
     Label1->setText(FUpdateMessage);
+    // The size follows the texts just set, before the dialog is drawn.
+    layout()->activate();
 }
 
 // Every way of closing passes here: the buttons, the close box and Escape. A
@@ -112,18 +129,28 @@ void TfrmNewVersion::btUpdateNowClick() {
     ProgressBar1->show();
     ProgressBar1->repaint();
 
-    const QString target = QDir(QDir::tempPath()).filePath(QString::fromLatin1(DownloadedInstallerName));
-    InstallerDownload download;
-    FDownload = &download;
-    QString failure = download.Run(QUrl(FSite.BaseUrl + QString::fromLatin1(InstallerPath)), target,
-                                   [this](qint64 received) { DownloadProgress(received); });
-    FDownload = nullptr;
+    // A private folder of its own: no other user can plant a link or swap the
+    // file between the download and the installer's start.
+    QString failure;
+    const QString folder = InstallerDownload::MakePrivateFolder(failure);
+    const QString target =
+        folder.isEmpty() ? QString() : QDir(folder).filePath(QString::fromLatin1(DownloadedInstallerName));
+    if (!folder.isEmpty()) {
+        InstallerDownload download;
+        FDownload = &download;
+        failure = download.Run(QUrl(FSite.BaseUrl + QString::fromLatin1(InstallerPath)), target,
+                               [this](qint64 received) { DownloadProgress(received); });
+        FDownload = nullptr;
+    }
     if (failure.isEmpty() && !QFileInfo::exists(target))
         failure = TranslatedText("Cannot find downloaded file.");
 
     if (failure.isEmpty()) {
         FShellOpen(QUrl::fromLocalFile(target));
     } else {
+        // A partial download is never left behind to be started later.
+        if (!folder.isEmpty())
+            QDir(folder).removeRecursively();
         FPrompts.Message(TranslatedText("Failed to download update. Please download manually on website.") +
                              QStringLiteral("\n\n") + failure,
                          Prompts::Icon::Error);

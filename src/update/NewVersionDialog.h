@@ -29,8 +29,12 @@ ShellOpen DesktopShellOpen();
 // The dialog's outcome, also the result of exec().
 enum class UpdateOutcome { Exit = 0, Continue = 1 };
 
-// The name of the downloaded installer in the user's temporary folder.
+// The name of the downloaded installer in its private download folder.
+#ifdef _WIN32
 inline constexpr const char* DownloadedInstallerName = "orvan_update.exe";
+#else
+inline constexpr const char* DownloadedInstallerName = "orvan_update.deb";
+#endif
 
 class TfrmNewVersion : public QDialog {
 public:

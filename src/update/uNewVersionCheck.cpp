@@ -2,6 +2,7 @@
 
 #include "update/HttpGet.h"
 
+#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 
 namespace vk {
@@ -17,8 +18,11 @@ constexpr qint64 MaxDocumentBytes = 1 << 20;
 std::optional<UpdateOffer> CheckForNewVersion(const UpdateSite& site) {
     try {
         QNetworkAccessManager http;
+        // One deadline for both documents: a site that answers slowly cannot
+        // stretch the wait by answering each request just in time.
+        const QDeadlineTimer deadline(site.TimeoutMs);
         const auto fetch = [&](const char* path) {
-            return FetchDocument(http, QUrl(site.BaseUrl + QString::fromLatin1(path)), site.ReadTimeoutMs, MaxRedirects,
+            return FetchDocument(http, QUrl(site.BaseUrl + QString::fromLatin1(path)), deadline, MaxRedirects,
                                  MaxDocumentBytes);
         };
         const std::optional<QByteArray> version = fetch(VersionDocumentPath);

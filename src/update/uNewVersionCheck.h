@@ -12,17 +12,19 @@
 
 namespace vk {
 
-// Where the update check and the download go, and how long a read of the
-// version check may stall. Tests point it at a local server.
+// Where the update check and the download go, and how long the whole version
+// check may take, connecting and both answers included: start-up never waits
+// longer for it. Tests point it at a local server.
 struct UpdateSite {
     QString BaseUrl = QString::fromLatin1(SiteBaseUrl);
-    int ReadTimeoutMs = 10000;
+    int TimeoutMs = 3000;
 };
 
 // GETs the version document and then the changes document and decides on them.
 // The offer when the update dialog is to be shown; nothing when no newer
 // version is offered or on any failure (no network, an error status, more than
-// ten redirects, a read that stalls past the time-out, a malformed document).
+// ten redirects, a check that has not ended within the time-out, a malformed
+// document).
 // Never raises and never shows anything; the calling thread waits in a local
 // event loop.
 std::optional<UpdateOffer> CheckForNewVersion(const UpdateSite& site = {});

@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 # Installs the build into a fresh prefix and checks that the program, its
-# translation file, the desktop entry and the icon land where the desktop
+# translation file, the README, the desktop entry and the icon land where the desktop
 # looks for them, and that the entry starts the installed program.
 # Run with -DBUILD_DIR=<build tree> -DPREFIX=<empty folder>.
 
@@ -12,7 +12,7 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-foreach(file bin/orvanveilkeep bin/vklocker bin/transl.dt share/applications/orvanveilkeep.desktop
+foreach(file bin/orvanveilkeep bin/vklocker bin/transl.dt bin/README.md share/applications/orvanveilkeep.desktop
              share/icons/hicolor/scalable/apps/orvanveilkeep.svg)
     if(NOT EXISTS "${PREFIX}/${file}")
         message(FATAL_ERROR "not installed: ${file}")

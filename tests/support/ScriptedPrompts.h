@@ -25,6 +25,7 @@ public:
         AskText,
         PickFolder,
         PickFile,
+        PickSaveFile,
         AskApplicationPassword,
         ChangePassword,
         PickLockerToImport
@@ -42,6 +43,7 @@ public:
     std::deque<std::optional<QString>> TextAnswers;
     std::deque<std::optional<QString>> FolderAnswers;
     std::deque<std::optional<QString>> FileAnswers;
+    std::deque<std::optional<QString>> SaveFileAnswers;
     std::deque<bool> ApplicationPasswordAnswers;
     std::deque<std::optional<QString>> NewPasswordAnswers; // nothing: the dialog is cancelled
     std::deque<std::optional<QString>> LockerAnswers;
@@ -87,6 +89,10 @@ public:
     std::optional<QString> PickFile(const QString& caption) override {
         Record(Kind::PickFile, caption);
         return Take(FileAnswers, std::optional<QString>());
+    }
+    std::optional<QString> PickSaveFile(const QString& caption, const QString& suggestedName) override {
+        Record(Kind::PickSaveFile, caption + QStringLiteral(": ") + suggestedName);
+        return Take(SaveFileAnswers, std::optional<QString>());
     }
     bool AskApplicationPassword(const QString& expected) override {
         Record(Kind::AskApplicationPassword, expected);

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 using Kind = ScriptedPrompts::Kind;
 
 const std::string Password = "Locker password 7";
-const QString PasswordPrompt = QStringLiteral("Locker Password: Enter the password for this locker file:");
+const QString PasswordPrompt =
+    QStringLiteral("Locker Password: Enter the password or the recovery code for this locker file:");
 
 class ImportLockerTest : public MainWindowTest {
 protected:

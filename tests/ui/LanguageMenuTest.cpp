@@ -38,10 +38,9 @@ const std::vector<WindowText>& WindowTexts() {
         {"Exit", Kind::Menu, [](const TfrmMain& w) { return w.Exit1->text(); }},
         {"Encrypt", Kind::Menu, [](const TfrmMain& w) { return w.Edit1->title(); }},
         {"Encrypt && Hide Selected", Kind::Menu, [](const TfrmMain& w) { return w.EncryptHideSelected1->text(); }},
-        {"Dencrypt && Unhide Selected", Kind::Menu,
-         [](const TfrmMain& w) { return w.DencryptUnhideSelected1->text(); }},
+        {"Decrypt && Unhide Selected", Kind::Menu, [](const TfrmMain& w) { return w.DencryptUnhideSelected1->text(); }},
         {"Encrypt && Hide All", Kind::Menu, [](const TfrmMain& w) { return w.EncryptHideAll1->text(); }},
-        {"Dencrypt && Unhide All", Kind::Menu, [](const TfrmMain& w) { return w.DencryptUnhideAll1->text(); }},
+        {"Decrypt && Unhide All", Kind::Menu, [](const TfrmMain& w) { return w.DencryptUnhideAll1->text(); }},
         {"Tools", Kind::Menu, [](const TfrmMain& w) { return w.ools1->title(); }},
         {"Change Password...", Kind::Menu, [](const TfrmMain& w) { return w.ChangePassword1->text(); }},
         {"Language", Kind::Menu, [](const TfrmMain& w) { return w.mmLanguage->title(); }},
@@ -55,11 +54,11 @@ const std::vector<WindowText>& WindowTexts() {
         {"Remove Selected From List", Kind::Plain, [](const TfrmMain& w) { return w.btnRemove->toolTip(); }},
         {"Encrypt and Hide Selected Paths", Kind::Plain,
          [](const TfrmMain& w) { return w.btnEncryptAndHideSelected->toolTip(); }},
-        {"Dencrypt and Unhide Selected Paths", Kind::Plain,
+        {"Decrypt and Unhide Selected Paths", Kind::Plain,
          [](const TfrmMain& w) { return w.btnDecryptAndUnhideSelected->toolTip(); }},
         {"Encrypt and Hide All Paths in List", Kind::Plain,
          [](const TfrmMain& w) { return w.btnEncryptAndHideAll->toolTip(); }},
-        {"Dencrypt and Unhide All Paths in List", Kind::Plain,
+        {"Decrypt and Unhide All Paths in List", Kind::Plain,
          [](const TfrmMain& w) { return w.btnDecryptAndUnhideAll->toolTip(); }},
         {"Import Locker File (Lost Path)...", Kind::Plain,
          [](const TfrmMain& w) { return w.btnImportLocker->toolTip(); }},
@@ -135,7 +134,9 @@ protected:
     }
     void ExpectWindowIn(int column) const {
         for (const WindowText& text : WindowTexts())
-            EXPECT_EQ(text.shown(*window), Expected(text, column)) << text.key;
+            EXPECT_EQ(text.kind == Kind::Menu ? MenuCaption(text.shown(*window)) : text.shown(*window),
+                      Expected(text, column))
+                << text.key;
         EXPECT_EQ(StatusOf(0), vk::test::Entry(StatusVisible, column));
         EXPECT_EQ(StatusOf(1), vk::test::Entry(StatusEncryptedHidden, column));
     }
@@ -149,7 +150,7 @@ TEST_F(LanguageMenuTest, WithoutATranslationFileTheMenuIsEmptyAndTheWindowEnglis
     OpenWindow();
     EXPECT_TRUE(window->mmLanguage->actions().isEmpty());
     ExpectWindowIn(0);
-    EXPECT_EQ(window->File1->title(), QStringLiteral("File"));
+    EXPECT_EQ(MenuCaption(window->File1->title()), QStringLiteral("File"));
     EXPECT_EQ(StatusOf(1), QStringLiteral("Encrypted & Hidden"));
 }
 
@@ -186,8 +187,10 @@ TEST_F(LanguageMenuTest, ChoosingGermanSwitchesAtOnceAndIsKeptForTheNextStart) {
     EXPECT_EQ(ReadLanguageChoice(), QStringLiteral("de"));
     EXPECT_EQ(window->Refreshes, refreshesBefore + 1);
     ExpectWindowIn(german);
-    EXPECT_EQ(window->File1->title(), QStringLiteral("Datei"));
+    EXPECT_EQ(MenuCaption(window->File1->title()), QStringLiteral("Datei"));
     EXPECT_EQ(StatusOf(0), QStringLiteral("Sichtbar"));
+    // Qt's own texts (standard buttons, pickers) switch with ours.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
 
     // A new start comes up in German.
     window.reset();
@@ -210,6 +213,7 @@ TEST_F(LanguageMenuTest, ChoosingTheFirstColumnBringsEveryTextBackToEnglish) {
     EXPECT_EQ(LanguageIndex(), 0);
     EXPECT_EQ(ReadLanguageChoice(), QStringLiteral("en"));
     ExpectWindowIn(0);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
     EXPECT_EQ(StatusOf(1), QStringLiteral("Encrypted & Hidden"));
 }
 

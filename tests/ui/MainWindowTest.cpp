@@ -2,15 +2,18 @@
 
 #include "ui/MainWindowFixture.h"
 #include "ui/UiText.h"
+#include "ui/VisualStyle.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDate>
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -52,7 +55,7 @@ TEST_F(MainWindowTest, CaptionLayoutAndTexts) {
         EXPECT_TRUE(button->autoRaise());
     }
     EXPECT_EQ(main.btnImportLocker->toolTip(), QStringLiteral("Import Locker File (Lost Path)..."));
-    EXPECT_EQ(main.btnDecryptAndUnhideAll->toolTip(), QStringLiteral("Dencrypt and Unhide All Paths in List"));
+    EXPECT_EQ(main.btnDecryptAndUnhideAll->toolTip(), QStringLiteral("Decrypt and Unhide All Paths in List"));
 
     main.resize(900, 500);
     main.show();
@@ -90,26 +93,46 @@ TEST_F(MainWindowTest, CaptionLayoutAndTexts) {
     EXPECT_TRUE(main.chkStrongHide->isChecked()); // the store's default
 }
 
-TEST_F(MainWindowTest, MenuCaptionsShowSingleAmpersandsAndNoAccessKeys) {
+TEST_F(MainWindowTest, MenuCaptionsShowSingleAmpersandsAndOneAccessKeyEach) {
     TfrmMain& main = OpenWindow();
     const std::pair<QAction*, const char*> encryptMenu[] = {
         {main.EncryptHideSelected1, "Encrypt & Hide Selected"},
-        {main.DencryptUnhideSelected1, "Dencrypt & Unhide Selected"},
+        {main.DencryptUnhideSelected1, "Decrypt & Unhide Selected"},
         {main.EncryptHideAll1, "Encrypt & Hide All"},
-        {main.DencryptUnhideAll1, "Dencrypt & Unhide All"},
+        {main.DencryptUnhideAll1, "Decrypt & Unhide All"},
     };
     for (const auto& [action, shown] : encryptMenu)
         EXPECT_EQ(ShownText(action->text()), QString::fromUtf8(shown));
 
-    EXPECT_EQ(main.Edit1->title(), QStringLiteral("Encrypt"));
-    EXPECT_EQ(main.ools1->title(), QStringLiteral("Tools"));
-    for (QMenu* menu : {main.File1, main.Edit1, main.ools1, main.Help1}) {
-        EXPECT_TRUE(QKeySequence::mnemonic(menu->title()).isEmpty()) << menu->title().toStdString();
-        for (QAction* action : menu->actions())
-            EXPECT_TRUE(QKeySequence::mnemonic(action->text()).isEmpty()) << action->text().toStdString();
-    }
-    // A translated caption with a single "&" still gets no access key.
+    EXPECT_EQ(MenuCaption(main.Edit1->title()), QStringLiteral("Encrypt"));
+    EXPECT_EQ(MenuCaption(main.ools1->title()), QStringLiteral("Tools"));
+    // Alt and a letter reach every menu and every item, each letter once per menu.
+    const auto expectDistinctKeys = [](const QList<QAction*>& items) {
+        QStringList keys;
+        for (const QAction* item : items) {
+            if (item->isSeparator())
+                continue;
+            const QString key = QKeySequence::mnemonic(item->text()).toString();
+            EXPECT_FALSE(key.isEmpty()) << item->text().toStdString();
+            EXPECT_FALSE(keys.contains(key)) << item->text().toStdString();
+            keys << key;
+        }
+    };
+    expectDistinctKeys(main.menuBar()->actions());
+    for (QMenu* menu : {main.File1, main.Edit1, main.ools1, main.Help1})
+        expectDistinctKeys(menu->actions());
+    // A translated caption with a single "&" still marks no key of its own.
     EXPECT_EQ(MenuCaption(QStringLiteral("Save & Go && Back")), QStringLiteral("Save  Go && Back"));
+}
+
+// The first free letter of each caption becomes its key; "&&" is never one.
+TEST(AccessKeysTest, TheFirstFreeLetterOfEachCaptionIsItsKey) {
+    EXPECT_EQ(WithAccessKeys({QStringLiteral("File"), QStringLiteral("Folder"), QStringLiteral("fix"),
+                              QStringLiteral("&&Fi"), QStringLiteral("12")}),
+              (QStringList{QStringLiteral("&File"), QStringLiteral("F&older"), QStringLiteral("f&ix"),
+                           QStringLiteral("&&Fi"), QStringLiteral("12")}));
+    EXPECT_EQ(WithAccessKeys({QStringLiteral("Übersicht"), QStringLiteral("über")}),
+              (QStringList{QStringLiteral("&Übersicht"), QStringLiteral("ü&ber")}));
 }
 
 // One row of the enabling table: the state and what must be enabled in it.
@@ -214,6 +237,7 @@ TEST_F(MainWindowTest, HelpLinksOpenTheSitePagesOverHttps) {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
     TfrmMain& main = OpenWindow();
+    main.FHelpSources.SiteAnswers = [](const QUrl&) { return true; };
     main.utorial1->trigger();
     main.ContactUs1->trigger();
     main.VisitWebsite1->trigger();
@@ -224,6 +248,53 @@ TEST_F(MainWindowTest, HelpLinksOpenTheSitePagesOverHttps) {
     EXPECT_EQ(recorder.Opened[1].toString(), QStringLiteral("https://www.veilkeep.example/support.html"));
     EXPECT_EQ(recorder.Opened[2].toString(), QStringLiteral("https://www.veilkeep.example"));
     EXPECT_TRUE(prompts.Asked.empty());
+}
+
+// Without the site the Help items open the README shipped beside the program;
+// when that cannot be opened either, the user is told where it lies.
+TEST_F(MainWindowTest, HelpWithoutTheSiteOpensTheShippedReadmeOrSaysWhereItIs) {
+    TfrmMain& main = OpenWindow();
+    QList<QUrl> opened;
+    const QString readme = ToQ(temp / "README.md");
+    main.FHelpSources = {[](const QUrl&) { return false; },
+                         [&](const QUrl& target) {
+                             opened << target;
+                             return true;
+                         },
+                         readme};
+    main.utorial1->trigger();
+    EXPECT_TRUE(opened.isEmpty()) << "no README yet";
+    ASSERT_EQ(prompts.Messages().size(), 1);
+    EXPECT_TRUE(prompts.Messages().first().endsWith(u'\n' + readme)) << prompts.Messages().first().toStdString();
+    EXPECT_EQ(prompts.Asked.front().icon, Prompts::Icon::Error);
+
+    WriteFile(temp / "README.md", "# Help");
+    main.ContactUs1->trigger();
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(readme)});
+    EXPECT_EQ(prompts.Messages().size(), 1);
+}
+
+// Keyboard use: the focused button wears a visible frame, and Enter presses
+// it as Space does.
+TEST_F(MainWindowTest, TheFocusedButtonIsVisibleAndEnterPressesIt) {
+    ASSERT_TRUE(ApplyBuiltInStyle(QtTestApp()));
+    settings.GeneralPassword = "pw";
+    TfrmMain& main = OpenWindow();
+    main.show();
+    QApplication::setActiveWindow(&main);
+    QCoreApplication::processEvents();
+    for (QWidget* button : std::initializer_list<QWidget*>{main.btnAboutProgram, main.btnChangePassword}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        main.ListViewPaths->setFocus();
+        const QImage unfocused = button->grab().toImage();
+        button->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(button->hasFocus());
+        EXPECT_NE(button->grab().toImage(), unfocused);
+    }
+    QTest::keyClick(main.btnAboutProgram, Qt::Key_Return);
+    EXPECT_EQ(prompts.Messages(), QStringList{TfrmMain::AboutText()});
+    QTest::keyClick(main.btnAboutProgram, Qt::Key_Enter);
+    EXPECT_EQ(prompts.Messages().size(), 2);
 }
 
 TEST_F(MainWindowTest, ExitClosesTheWindowAndWritesNothing) {

@@ -6,6 +6,7 @@
 #include "ui/uPasswordSet.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -172,7 +173,7 @@ TEST_F(PasswordDialogsTest, SetPasswordOpenedWithCurrentReturnsItOnOkAndOnCancel
     EXPECT_TRUE(prompts.Messages().isEmpty());
 }
 
-TEST_F(PasswordDialogsTest, SetPasswordEnterAnywhereRunsOkOnceAndEscapeDoesNothing) {
+TEST_F(PasswordDialogsTest, SetPasswordEnterPressesTheFocusedButtonElseRunsOkAndEscapeDoesNothing) {
     TfrmPasswordSet dialog(prompts);
     QString password = QStringLiteral("old");
     WhenModalShown([&](QDialog&) {
@@ -181,21 +182,59 @@ TEST_F(PasswordDialogsTest, SetPasswordEnterAnywhereRunsOkOnceAndEscapeDoesNothi
         QTest::keyClick(dialog.PasswordEntry(), Qt::Key_Escape);
         QTest::keyClick(dialog.ConfirmEntry(), Qt::Key_Escape);
         EXPECT_TRUE(dialog.isVisible());
-        // Enter on a focused button or on the check box runs OK exactly once.
+        // Enter on the OK button or on the check box runs OK exactly once.
         QTest::keyClick(dialog.OkButton(), Qt::Key_Return);
-        QTest::keyClick(dialog.CancelButton(), Qt::Key_Enter);
-        QTest::keyClick(dialog.ShowPasswordBox(), Qt::Key_Return);
-        EXPECT_EQ(prompts.Messages().size(), 3);
+        QTest::keyClick(dialog.ShowPasswordBox(), Qt::Key_Enter);
+        EXPECT_EQ(prompts.Messages().size(), 2);
         EXPECT_TRUE(dialog.isVisible());
         // The entries keep what was typed after a message.
         EXPECT_EQ(dialog.ConfirmEntry()->text(), QStringLiteral("two"));
+        // Enter on the Cancel button cancels, whatever the entries hold.
         Retype(dialog.ConfirmEntry(), QStringLiteral("one"));
         QTest::keyClick(dialog.CancelButton(), Qt::Key_Return);
         EXPECT_FALSE(dialog.isVisible());
     });
     dialog.ChangePassword(password);
+    EXPECT_EQ(password, QStringLiteral("old"));
+    EXPECT_EQ(prompts.Messages(), QStringList(2, QStringLiteral("Passwords do not match.")));
+
+    WhenModalShown([&](QDialog&) {
+        Retype(dialog.PasswordEntry(), QStringLiteral("one"));
+        Retype(dialog.ConfirmEntry(), QStringLiteral("one"));
+        QTest::keyClick(dialog.OkButton(), Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    dialog.ChangePassword(password);
     EXPECT_EQ(password, QStringLiteral("one"));
-    EXPECT_EQ(prompts.Messages(), QStringList(3, QStringLiteral("Passwords do not match.")));
+}
+
+// Enter on a focused button of the start-up prompt presses that button.
+TEST_F(PasswordDialogsTest, PromptEnterPressesTheFocusedButton) {
+    for (const bool onOk : {true, false}) {
+        WhenModalShown([onOk](QDialog& dialog) {
+            auto& prompt = dynamic_cast<TfrmPassword&>(dialog);
+            test::TypeText(prompt.PasswordEntry(), QStringLiteral("Secret9"));
+            QTest::keyClick(onOk ? prompt.OkButton() : prompt.CancelButton(), Qt::Key_Return);
+        });
+        EXPECT_EQ(TfrmPassword::Execute(QStringLiteral("Secret9"), prompts), onOk);
+    }
+    EXPECT_TRUE(prompts.Messages().isEmpty());
+}
+
+// The first-run dialog says what a forgotten password costs.
+TEST_F(PasswordDialogsTest, SetPasswordWarnsThatAForgottenPasswordIsLostWithoutTheSheet) {
+    TfrmPasswordSet dialog(prompts);
+    QStringList texts;
+    WhenModalShown([&](QDialog&) {
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            texts << label->text();
+    });
+    QString password;
+    dialog.ChangePassword(password);
+    EXPECT_TRUE(texts.contains(QStringLiteral("A forgotten password cannot be recovered. Only the recovery sheet, "
+                                              "which the program offers to save after hiding, can open the lockers "
+                                              "without it.")))
+        << texts.join(u'|').toStdString();
 }
 
 TEST_F(PasswordDialogsTest, SetPasswordCloseBoxLeavesPasswordUnchanged) {

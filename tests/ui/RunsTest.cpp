@@ -73,7 +73,9 @@ TEST_F(RunsWithFiles, HideRunOverFiveRowsOfWhichTwoAreHidden) {
     EXPECT_FALSE(main.LabelsSeen.contains(QStringLiteral("2/5")));
     EXPECT_TRUE(main.LabelsSeen.contains(QStringLiteral("3/5")));
     EXPECT_TRUE(main.LabelsSeen.contains(QStringLiteral("5/5")));
-    EXPECT_TRUE(prompts.Asked.empty());
+    // The one question: whether to save the three new lockers' recovery codes.
+    ASSERT_EQ(prompts.Asked.size(), 1U);
+    EXPECT_TRUE(prompts.Asked[0].text.startsWith(QStringLiteral("Lockers created: 3\n")));
     EXPECT_EQ(main.Saves, 1);
     EXPECT_EQ(main.Refreshes, 1);
     // Idle again: bar hidden, the last counter left drawn grey.
@@ -91,7 +93,7 @@ TEST_F(RunsWithFiles, HideRunOverFiveRowsOfWhichTwoAreHidden) {
     main.btnDecryptAndUnhideAll->click();
     for (std::size_t i = 0; i < files.size(); ++i)
         EXPECT_EQ(ReadFile(files[i]), "content " + std::to_string(i + 1));
-    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_EQ(prompts.Asked.size(), 1U);
     EXPECT_EQ(main.Saves, 2);
 }
 
@@ -116,7 +118,8 @@ TEST_F(RunsWithFiles, SelectedRuns) {
     EXPECT_FALSE(fs::exists(files[1]));
     EXPECT_TRUE(fs::exists(files[0]));
     EXPECT_EQ(StatusOf(1), QStringLiteral("Encrypted & Hidden"));
-    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_EQ(prompts.TextsOf(Kind::ConfirmOkCancel).size(), 1);
+    EXPECT_EQ(prompts.Asked.size(), 1U);
     EXPECT_EQ(main.Saves, 2);
 }
 

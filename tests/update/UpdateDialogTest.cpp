@@ -56,9 +56,8 @@ protected:
         return std::make_unique<TfrmNewVersion>(Offer(forced), FPrompts, UpdateSite{FServer.BaseUrl(), 500},
                                                 [this](const QUrl& url) { FOpened << url; });
     }
-    QUrl InstallerFile() const {
-        return QUrl::fromLocalFile(QString::fromStdString((FFolder / "orvan_update.exe").string()));
-    }
+    // A name the download used to take in the shared temporary folder.
+    std::filesystem::path FixedName() const { return FFolder / DownloadedInstallerName; }
     QUrl HomePage() const { return QUrl(FServer.BaseUrl()); }
 
     static QPushButton* Button(TfrmNewVersion& dialog, const char* name) {
@@ -129,7 +128,8 @@ class SuccessfulDownload : public UpdateDialog, public ::testing::WithParamInter
 
 TEST_P(SuccessfulDownload, WritesTheInstallerStartsItAndEnds) {
     FServer.Serve(InstallerPath, InstallerResponse(GetParam().framing));
-    test::WriteFile(FFolder / "orvan_update.exe", std::string(200 * 1024, 'o')); // an older, longer download
+    // A link planted under the name the download once took in the shared folder.
+    std::filesystem::create_symlink(FFolder / "victim", FixedName());
     const auto dialog = MakeDialog(false);
     dialog->show();
     QList<int> barValues;
@@ -141,8 +141,16 @@ TEST_P(SuccessfulDownload, WritesTheInstallerStartsItAndEnds) {
 
     Button(*dialog, "btUpdateNow")->click();
 
-    EXPECT_EQ(test::ReadFile(FFolder / "orvan_update.exe"), Installer().toStdString());
-    EXPECT_EQ(FOpened, QList<QUrl>{InstallerFile()});
+    // The installer lies in a new folder of its own, owner-only, and is what
+    // the desktop is asked to open; nothing went through the planted link.
+    ASSERT_EQ(FOpened.size(), 1);
+    const std::filesystem::path installer = FOpened.first().toLocalFile().toStdString();
+    EXPECT_EQ(installer.filename(), DownloadedInstallerName);
+    EXPECT_EQ(installer.parent_path().parent_path(), FFolder.path());
+    EXPECT_EQ(std::filesystem::status(installer.parent_path()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    EXPECT_EQ(test::ReadFile(installer), Installer().toStdString());
+    EXPECT_FALSE(std::filesystem::exists(FFolder / "victim"));
     EXPECT_TRUE(FPrompts.Messages().isEmpty()) << FPrompts.Messages().join(u'|').toStdString();
     EXPECT_EQ(dialog->Outcome(), UpdateOutcome::Exit);
     EXPECT_FALSE(dialog->isVisible());
@@ -234,9 +242,11 @@ void InstallerBehindRedirect(LocalHttpServer& server, const std::filesystem::pat
     server.ServeAfterRedirects(InstallerPath, 1, InstallerResponse(HttpResponse::Framing::ContentLength));
 }
 
-void FolderInPlaceOfTarget(LocalHttpServer& server, const std::filesystem::path& temp) {
+// The temporary folder is a file: no private download folder can be made in it.
+void NoPrivateFolderPossible(LocalHttpServer& server, const std::filesystem::path& temp) {
     server.Serve(InstallerPath, InstallerResponse(HttpResponse::Framing::ContentLength));
-    std::filesystem::create_directory(temp / "orvan_update.exe");
+    test::WriteFile(temp / "not-a-folder", "x");
+    qputenv("TMPDIR", QByteArray::fromStdString((temp / "not-a-folder").string()));
 }
 
 void ConnectionClosedEarly(LocalHttpServer& server, const std::filesystem::path&) {
@@ -250,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"not_found", NothingServed, QStringLiteral("HTTP/1.1 404 Not Found")},
         FailureCase{"redirect_not_followed", InstallerBehindRedirect, QStringLiteral("HTTP/1.1 302 Found")},
-        FailureCase{"target_cannot_be_created", FolderInPlaceOfTarget, QStringLiteral("Cannot create file \"")},
+        FailureCase{"no_private_folder_possible", NoPrivateFolderPossible, QString()},
         FailureCase{"connection_closed_early", ConnectionClosedEarly, QStringLiteral("Connection closed")}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 

@@ -160,6 +160,39 @@ TEST(CheckForNewVersion, ServerThatSendsNothingFailsAfterTheReadTimeOut) {
     EXPECT_EQ(server.RequestedPaths, QList<QByteArray>{VersionPath});
 }
 
+// A site that accepts the connection and never answers holds start-up for a
+// few seconds at most with the check as shipped.
+TEST(CheckForNewVersion, SilentSiteHoldsStartUpForAFewSecondsAtMost) {
+    LocalHttpServer server;
+    HttpResponse silent;
+    silent.Silent = true;
+    server.Serve(VersionPath, silent);
+    UpdateSite site{server.BaseUrl()};
+    EXPECT_LE(site.TimeoutMs, 5000);
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(CheckForNewVersion(site));
+    EXPECT_LT(clock.elapsed(), site.TimeoutMs + 2000);
+}
+
+// Data that keeps arriving, slowly, cannot stretch the wait past the time-out
+// either: it bounds the whole check, not a stall.
+TEST(CheckForNewVersion, SlowTrickleOfDataEndsAtTheTimeOut) {
+    LocalHttpServer server;
+    HttpResponse trickle = Document("25/20\r\n" + QByteArray(40, 'x'));
+    trickle.Pieces = 8;
+    trickle.PieceDelayMs = 150; // 1050 ms in all, never 150 ms without data
+    server.Serve(VersionPath, trickle);
+    server.Serve(ChangesPath, Document("entry"));
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(CheckForNewVersion(UpdateSite{server.BaseUrl(), 500}));
+    EXPECT_LT(clock.elapsed(), 1000) << "ended by the time-out, not by the last piece";
+    EXPECT_EQ(server.RequestedPaths, QList<QByteArray>{VersionPath});
+}
+
 TEST(CheckForNewVersion, UnreachableSiteGivesNoOffer) {
     EXPECT_FALSE(CheckForNewVersion(UpdateSite{test::UnreachableBaseUrl(), 500}));
 }

@@ -15,6 +15,12 @@ inline constexpr const char* SupportPagePath = "/support.html";
 // Files the update check reads and downloads (paths below the base URL).
 inline constexpr const char* VersionDocumentPath = "/download/version/orvanveilkeep-version.html";
 inline constexpr const char* ChangesDocumentPath = "/download/version/orvanveilkeep-changes.html";
+// The installer is what this system can install: a setup program on Windows,
+// a package elsewhere, which the desktop's software installer opens.
+#ifdef _WIN32
 inline constexpr const char* InstallerPath = "/download/orvanveilkeep.exe";
+#else
+inline constexpr const char* InstallerPath = "/download/orvanveilkeep.deb";
+#endif
 
 } // namespace vk
