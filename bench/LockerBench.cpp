@@ -2,12 +2,14 @@
 // the one-core crypto limit measured in the same run, the time of one key
 // derivation and the peak memory of the process.
 //
-//   vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER]
+//   vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER] [--sweep-io]
 //
 // Defaults: a 1024 MiB file and a tree of 10000 files of 4 KiB, made in a fresh
 // folder under the system's temporary folder (or FOLDER) and removed at the end.
+// --sweep-io instead times plain writes and reads of N MiB for each call size.
 
 #include "CryptoLimits.h"
+#include "IoSweep.h"
 #include "Timing.h"
 
 #include "locker/uLocker.h"
@@ -34,6 +36,7 @@ struct Options {
     std::int64_t Files = 10000;
     std::int64_t FileKiB = 4;
     fs::path Parent = fs::temp_directory_path();
+    bool SweepIo = false;
 };
 
 double PeakMiB() {
@@ -194,8 +197,12 @@ Options ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::puts("Usage: vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER]");
+            std::puts("Usage: vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER] [--sweep-io]");
             std::exit(0);
+        }
+        if (arg == "--sweep-io") {
+            options.SweepIo = true;
+            continue;
         }
         if (i + 1 >= argc)
             throw std::invalid_argument("missing value after " + arg);
@@ -219,6 +226,11 @@ Options ParseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         Options options = ParseOptions(argc, argv);
+        if (options.SweepIo) {
+            ScratchFolder scratch(options.Parent);
+            vk::bench::RunIoSweep(scratch.Path(), options.FileMiB * 1024 * 1024);
+            return 0;
+        }
 
         vk::bench::CryptoLimits limits = vk::bench::MeasureCryptoLimits();
         std::printf("One-core crypto limits (OpenSSL, 4 MiB buffers, per CPU second)\n");

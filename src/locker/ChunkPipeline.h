@@ -1,0 +1,80 @@
+#pragma once
+
+// Overlaps the steps of one locker operation. The calling thread fills a
+// small ring of fixed buffers with the payload stream, in order; each stage
+// (the MAC, the writer) runs on a thread of its own and sees every chunk, in
+// order, without changing it. A buffer is filled again only when every stage
+// is done with it, so memory stays at ChunkCount × ChunkSize at any size.
+//
+// Progress, cancel and every decision stay on the calling thread; the stages
+// only compute and write. A failing stage stops at its chunk; the calling
+// thread gets that failure from the next Current() or from Finish().
+
+#include "security/uSecurityUtils.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vk {
+
+// The size of one chunk, and so of every write and read call of the engine.
+// Measured on the development machine (vk_bench --sweep-io, 1 GiB through the
+// page cache, wall seconds, best of 3):
+//   call size   64 KiB 128 KiB 256 KiB 512 KiB 1 MiB 2 MiB 4 MiB
+//   write s       ...
+//   read s        ...
+inline constexpr std::size_t ChunkSize = 256 * 1024;
+// Enough chunks for the slowest stage to run on while the calling thread
+// fills the next ones; ChunkCount × ChunkSize is the ring's whole memory.
+inline constexpr std::size_t ChunkCount = 16;
+
+class TChunkPipeline {
+public:
+    using Stage = std::function<void(const std::uint8_t* data, std::size_t size)>;
+
+    // Starts one thread per stage.
+    explicit TChunkPipeline(std::vector<Stage> stages);
+    // Stops the stages where they are (chunks not yet seen are dropped) and
+    // wipes the buffers.
+    ~TChunkPipeline();
+    TChunkPipeline(const TChunkPipeline&) = delete;
+    TChunkPipeline& operator=(const TChunkPipeline&) = delete;
+
+    // The buffer to fill next, ChunkSize bytes; waits until every stage is
+    // done with its previous contents. Raises a stage's failure.
+    std::uint8_t* Current();
+    // Hands the first size bytes of Current() to every stage. The buffer may
+    // still be read by the caller until the next Current().
+    void Publish(std::size_t size);
+    // Waits until every stage has seen every chunk published, then raises
+    // the first stage failure, if any. Also the way to end after a failure of
+    // the caller's own: a stage failure earlier in the stream takes its place.
+    void Finish();
+
+private:
+    void RunStage(std::size_t index);
+    void StopStages();
+    void JoinStages();
+    std::uint64_t OldestInUse() const;
+
+    std::vector<Bytes> FBuffers;
+    std::vector<std::size_t> FSizes;
+    std::vector<Stage> FStages;
+    std::vector<std::thread> FThreads;
+
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::uint64_t FPublished = 0;     // chunks handed to the stages
+    std::vector<std::uint64_t> FSeen; // per stage: chunks it is done with
+    bool FClosed = false;             // no more chunks will come
+    bool FStopping = false;           // stages end at once
+    std::exception_ptr FFailure;      // the first stage failure
+};
+
+} // namespace vk
