@@ -42,6 +42,13 @@ void TAesCtrTransform::Release() {
     FAlg = nullptr;
 }
 
+void TAesCtrTransform::Restart(const Bytes& counterBlock) {
+    if (counterBlock.size() != 16)
+        throw Error("AES-CTR nonce must be 16 bytes.");
+    if (EVP_EncryptInit_ex2(FKey, nullptr, nullptr, counterBlock.data(), nullptr) != 1)
+        RaiseBCryptError("Unable to create AES key", LastProviderStatus());
+}
+
 void TAesCtrTransform::Transform(void* buffer, std::int32_t count) {
     Transform(buffer, buffer, count);
 }
