@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vk::bench {
 
@@ -34,14 +36,18 @@ private:
 };
 
 // Writes totalBytes in calls of size bytes into a fresh file; its wall time.
-double TimeWrite(const std::filesystem::path& path, const Bytes& data, std::int64_t size, std::int64_t totalBytes) {
+// The buffer is filled anew before each call, as the engine encrypts each
+// chunk just before it is written.
+double TimeWrite(const std::filesystem::path& path, Bytes& data, std::int64_t size, std::int64_t totalBytes) {
     std::filesystem::remove(path);
     Stopwatch watch;
     {
         ScratchFile file(path, O_WRONLY | O_CREAT | O_TRUNC);
-        for (std::int64_t done = 0; done < totalBytes; done += size)
+        for (std::int64_t done = 0; done < totalBytes; done += size) {
+            std::memset(data.data(), static_cast<int>(done / size), static_cast<std::size_t>(size));
             if (::write(file.Handle(), data.data(), static_cast<std::size_t>(size)) != size)
                 throw std::runtime_error("cannot write " + path.string());
+        }
     }
     return watch.Read().Wall;
 }
@@ -57,22 +63,31 @@ double TimeRead(const std::filesystem::path& path, Bytes& data, std::int64_t siz
 } // namespace
 
 void RunIoSweep(const std::filesystem::path& folder, std::int64_t totalBytes) {
-    const std::int64_t sizes[] = {64 * KiB, 128 * KiB, 256 * KiB, 512 * KiB, 1024 * KiB, 2048 * KiB, 4096 * KiB};
+    const std::vector<std::int64_t> sizes = {64 * KiB,   128 * KiB,  256 * KiB, 512 * KiB,
+                                             1024 * KiB, 2048 * KiB, 4096 * KiB};
+    constexpr int Runs = 5;
     Bytes data = RandomBytes(static_cast<std::int32_t>(4096 * KiB));
     const std::filesystem::path path = folder / "sweep.bin";
-    std::printf("\nI/O-size sweep: %lld MiB written and read back per size (wall s, best of 3)\n",
-                static_cast<long long>(totalBytes / (KiB * KiB)));
-    std::printf("  %10s %9s %9s\n", "call KiB", "write s", "read s");
-    for (const std::int64_t size : sizes) {
-        double write = 1e9;
-        double read = 1e9;
-        for (int run = 0; run < 3; ++run) {
-            write = std::min(write, TimeWrite(path, data, size, totalBytes));
-            read = std::min(read, TimeRead(path, data, size));
+    // Round after round over every size, so that a change in the machine's
+    // load falls on all sizes alike; the median of the rounds is shown.
+    std::vector<std::vector<double>> writes(sizes.size()), reads(sizes.size());
+    for (int run = 0; run < Runs; ++run)
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            writes[i].push_back(TimeWrite(path, data, sizes[i], totalBytes));
+            reads[i].push_back(TimeRead(path, data, sizes[i]));
         }
-        std::printf("  %10lld %9.3f %9.3f\n", static_cast<long long>(size / KiB), write, read);
-    }
     std::filesystem::remove(path);
+    std::printf("\nI/O-size sweep: %lld MiB written to a fresh file and read back per call size\n"
+                "(wall s, median of %d rounds; min-max)\n",
+                static_cast<long long>(totalBytes / (KiB * KiB)), Runs);
+    std::printf("  %10s %9s %15s %9s %15s\n", "call KiB", "write s", "write range", "read s", "read range");
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        std::sort(writes[i].begin(), writes[i].end());
+        std::sort(reads[i].begin(), reads[i].end());
+        std::printf("  %10lld %9.3f %7.3f-%-7.3f %9.3f %7.3f-%-7.3f\n", static_cast<long long>(sizes[i] / KiB),
+                    writes[i][Runs / 2], writes[i].front(), writes[i].back(), reads[i][Runs / 2], reads[i].front(),
+                    reads[i].back());
+    }
 }
 
 } // namespace vk::bench
