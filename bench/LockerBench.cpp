@@ -2,12 +2,17 @@
 // the one-core crypto limit measured in the same run, the time of one key
 // derivation and the peak memory of the process.
 //
-//   vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER]
+//   vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER] [--runs N] [--sweep-io]
 //
 // Defaults: a 1024 MiB file and a tree of 10000 files of 4 KiB, made in a fresh
 // folder under the system's temporary folder (or FOLDER) and removed at the end.
+// Each operation runs N times (--runs, default 1) and shows its median run;
+// age and 7-Zip, when installed, run on the same data in the same run.
+// --sweep-io instead times plain writes and reads of N MiB for each call size.
 
 #include "CryptoLimits.h"
+#include "IoSweep.h"
+#include "Peers.h"
 #include "Timing.h"
 
 #include "locker/uLocker.h"
@@ -15,6 +20,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,6 +40,8 @@ struct Options {
     std::int64_t Files = 10000;
     std::int64_t FileKiB = 4;
     fs::path Parent = fs::temp_directory_path();
+    int Runs = 1;
+    bool SweepIo = false;
 };
 
 double PeakMiB() {
@@ -141,10 +149,43 @@ void Fail(const std::string& what, const std::string& message) {
     throw std::runtime_error(what + " failed: " + message);
 }
 
-// Creates, verifies and extracts one source, printing a row for each.
+// Runs step runs times; the run of median wall time.
+template <typename Step> vk::bench::Elapsed MedianOf(int runs, Step step) {
+    std::vector<vk::bench::Elapsed> times;
+    for (int run = 0; run < runs; ++run) {
+        vk::bench::Stopwatch watch;
+        step();
+        times.push_back(watch.Read());
+    }
+    std::sort(times.begin(), times.end(), [](const auto& a, const auto& b) { return a.Wall < b.Wall; });
+    return times[times.size() / 2];
+}
+
+// The engine beside the peers on the same data: wall seconds, and each set
+// against the one-core crypto floor (every byte through AES and HMAC once).
+void PrintComparison(const vk::bench::Elapsed& create, const vk::bench::Elapsed& extract,
+                     const std::vector<vk::bench::PeerTimes>& peers, double floorSeconds) {
+    std::printf("\n  %-24s %9s %9s %9s %9s %8s %8s\n", "beside the peers", "create s", "extract s", "create", "extract",
+                "create", "extract");
+    std::printf("  %-24s %9s %9s %9s %9s %8s %8s\n", "(wall, median)", "", "", "x floor", "x floor", "CPU s", "CPU s");
+    std::printf("  %-24s %9.3f %9.3f\n", "crypto floor (one core)", floorSeconds, floorSeconds);
+    const auto row = [&](const std::string& name, const vk::bench::Elapsed& c, const vk::bench::Elapsed& x) {
+        std::printf("  %-24s %9.3f %9.3f %9.2f %9.2f %8.3f %8.3f\n", name.c_str(), c.Wall, x.Wall,
+                    c.Wall / floorSeconds, x.Wall / floorSeconds, c.Cpu, x.Cpu);
+    };
+    row("veilkeep engine", create, extract);
+    for (const vk::bench::PeerTimes& peer : peers)
+        row(peer.Name, peer.Create, peer.Extract);
+    for (const vk::bench::PeerTimes& peer : peers)
+        std::printf("  engine / %-15s %9.2f %9.2f\n", peer.Name.substr(0, peer.Name.find(' ')).c_str(),
+                    create.Wall / peer.Create.Wall, extract.Wall / peer.Extract.Wall);
+}
+
+// Creates, verifies and extracts one source, printing a row for each, then
+// the same data through the installed peers.
 void RunDataSet(const char* title, const fs::path& source, std::int64_t contentBytes, const fs::path& work,
-                const vk::bench::CryptoLimits& limits) {
-    std::printf("\n%s (%lld content bytes)\n", title, static_cast<long long>(contentBytes));
+                const vk::bench::CryptoLimits& limits, int runs) {
+    std::printf("\n%s (%lld content bytes; median of %d runs)\n", title, static_cast<long long>(contentBytes), runs);
     PrintHeading();
     const fs::path locker = work / (source.filename().string() + ".vklocker");
     const fs::path output = work / "out";
@@ -155,30 +196,33 @@ void RunDataSet(const char* title, const fs::path& source, std::int64_t contentB
     PrintRow({"copy", copyWatch.Read(), 0, 0}, contentBytes, limits.Pbkdf2Seconds);
     fs::remove_all(work / "copy");
 
-    vk::bench::Stopwatch createWatch;
-    vk::TLockerResult created = vk::CreateLocker(source.string(), locker.string(), Password);
-    const vk::bench::Elapsed createTime = createWatch.Read();
-    if (!created.Success)
-        Fail("create", created.MessageText);
+    const vk::bench::Elapsed createTime = MedianOf(runs, [&] {
+        vk::TLockerResult created = vk::CreateLocker(source.string(), locker.string(), Password);
+        if (!created.Success)
+            Fail("create", created.MessageText);
+    });
     PrintRow({"create", createTime, 2, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
 
-    std::string message;
-    vk::bench::Stopwatch verifyWatch;
-    const bool verified = vk::VerifyLocker(locker.string(), Password, message);
-    const vk::bench::Elapsed verifyTime = verifyWatch.Read();
-    if (!verified)
-        Fail("verify", message);
+    const vk::bench::Elapsed verifyTime = MedianOf(runs, [&] {
+        std::string message;
+        if (!vk::VerifyLocker(locker.string(), Password, message))
+            Fail("verify", message);
+    });
     PrintRow({"verify", verifyTime, 1, limits.HmacBytesPerSecond}, contentBytes, limits.Pbkdf2Seconds);
 
-    vk::bench::Stopwatch extractWatch;
-    vk::TLockerResult extracted = vk::ExtractLocker(locker.string(), output.string(), Password);
-    const vk::bench::Elapsed extractTime = extractWatch.Read();
-    if (!extracted.Success)
-        Fail("extract", extracted.MessageText);
+    const vk::bench::Elapsed extractTime = MedianOf(runs, [&] {
+        fs::remove_all(output);
+        vk::TLockerResult extracted = vk::ExtractLocker(locker.string(), output.string(), Password);
+        if (!extracted.Success)
+            Fail("extract", extracted.MessageText);
+    });
     PrintRow({"extract", extractTime, 1, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
-
     fs::remove(locker);
     fs::remove_all(output);
+
+    const std::vector<vk::bench::PeerTimes> peers = vk::bench::TimePeers(source, work, runs);
+    PrintComparison(createTime, extractTime, peers,
+                    static_cast<double>(contentBytes) / limits.CombinedBytesPerSecond());
 }
 
 std::int64_t PositiveNumber(const char* text) {
@@ -194,8 +238,13 @@ Options ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::puts("Usage: vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER]");
+            std::puts(
+                "Usage: vk_bench [--file-mib N] [--files N] [--file-kib N] [--in FOLDER] [--runs N] [--sweep-io]");
             std::exit(0);
+        }
+        if (arg == "--sweep-io") {
+            options.SweepIo = true;
+            continue;
         }
         if (i + 1 >= argc)
             throw std::invalid_argument("missing value after " + arg);
@@ -206,6 +255,8 @@ Options ParseOptions(int argc, char** argv) {
             options.Files = PositiveNumber(value);
         else if (arg == "--file-kib")
             options.FileKiB = PositiveNumber(value);
+        else if (arg == "--runs")
+            options.Runs = static_cast<int>(PositiveNumber(value));
         else if (arg == "--in")
             options.Parent = value;
         else
@@ -219,6 +270,11 @@ Options ParseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         Options options = ParseOptions(argc, argv);
+        if (options.SweepIo) {
+            ScratchFolder scratch(options.Parent);
+            vk::bench::RunIoSweep(scratch.Path(), options.FileMiB * 1024 * 1024);
+            return 0;
+        }
 
         vk::bench::CryptoLimits limits = vk::bench::MeasureCryptoLimits();
         std::printf("One-core crypto limits (OpenSSL, 4 MiB buffers, per CPU second)\n");
@@ -238,7 +294,7 @@ int main(int argc, char** argv) {
             const fs::path data = scratch.Path() / "big.bin";
             WriteDataFile(data, bytes);
             std::string title = "One file of " + std::to_string(options.FileMiB) + " MiB";
-            RunDataSet(title.c_str(), data, bytes, scratch.Path(), limits);
+            RunDataSet(title.c_str(), data, bytes, scratch.Path(), limits, options.Runs);
             fs::remove(data);
         }
         {
@@ -247,7 +303,7 @@ int main(int argc, char** argv) {
             WriteTree(tree, options.Files, size);
             std::string title =
                 "Tree of " + std::to_string(options.Files) + " files of " + std::to_string(options.FileKiB) + " KiB";
-            RunDataSet(title.c_str(), tree, options.Files * size, scratch.Path(), limits);
+            RunDataSet(title.c_str(), tree, options.Files * size, scratch.Path(), limits, options.Runs);
         }
         std::printf("\nPeak memory (ru_maxrss): %.1f MiB\n", PeakMiB());
         return 0;

@@ -4,8 +4,7 @@
 #include "locker/LockerProgress.h"
 #include "locker/LockerStreams.h"
 #include "locker/LockerText.h"
-#include "locker/TAesCtrTransform.h"
-#include "locker/THmacSha256.h"
+#include "locker/LockerWriter.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
@@ -64,84 +63,22 @@ void CheckLockerOutsideSource(const std::string& lockerPath, const std::string& 
         throw Error(TranslateFormat("The locker file \"%s\" cannot be one of the items it locks.", lockerPath));
 }
 
-// Writes the payload: every byte is encrypted in place, added to the MAC and
-// written, in file order. Small fields are gathered before they are written,
-// so a tree of many small files costs few system calls; a large chunk goes
-// to the file directly from the caller's buffer.
-class TLockerWriter {
-public:
-    TLockerWriter(platform::FileStream& stream, const Bytes& macKey, const Bytes& encKey, const Bytes& nonce)
-        : FStream(stream), FMac(macKey), FAes(encKey, nonce) {
-        FMac.UpdateBytes(nonce);
-        FPending.reserve(PendingCapacity);
-    }
-    ~TLockerWriter() { SecureWipe(FPending); }
-    TLockerWriter(const TLockerWriter&) = delete;
-    TLockerWriter& operator=(const TLockerWriter&) = delete;
-
-    void Write(void* buffer, std::int32_t count) {
-        if (count <= 0)
-            return;
-        FAes.Transform(buffer, count);
-        FMac.Update(buffer, count);
-        const auto size = static_cast<std::size_t>(count);
-        FWritten += count;
-        if (FPending.size() + size > PendingCapacity)
-            Flush();
-        if (size >= PendingCapacity) {
-            FStream.Write(buffer, size);
-            return;
-        }
-        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-        FPending.insert(FPending.end(), bytes, bytes + size);
-    }
-    void WriteString(std::string text) {
-        WriteInt32(static_cast<std::int32_t>(text.size()));
-        Write(text.data(), static_cast<std::int32_t>(text.size()));
-    }
-    void WriteByte(std::uint8_t value) { Write(&value, 1); }
-    void WriteInt32(std::int32_t value) { WriteLittleEndian(static_cast<std::uint64_t>(value), 4); }
-    void WriteInt64(std::int64_t value) { WriteLittleEndian(static_cast<std::uint64_t>(value), 8); }
-
-    void Flush() {
-        if (!FPending.empty())
-            FStream.Write(FPending.data(), FPending.size());
-        FPending.clear();
-    }
-    std::int64_t Written() const { return FWritten; }
-    Bytes FinalMac() { return FMac.FinalBytes(); }
-
-private:
-    static constexpr std::size_t PendingCapacity = 65536;
-
-    void WriteLittleEndian(std::uint64_t value, int size) {
-        std::uint8_t raw[8];
-        for (int i = 0; i < size; ++i)
-            raw[i] = static_cast<std::uint8_t>(value >> (8 * i));
-        Write(raw, size);
-    }
-
-    platform::FileStream& FStream;
-    THmacSha256 FMac;
-    TAesCtrTransform FAes;
-    Bytes FPending;
-    std::int64_t FWritten = 0;
-};
-
-// Copies one file's content through the buffer. The stored size was taken
-// during enumeration; a file that has since grown or shrunk fails the
-// creation, since its entry could not be read back.
-void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, Bytes& buffer, std::int64_t done,
-                      std::int64_t total, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
+// Reads one file's content straight into the writer's chunks. The stored
+// size was taken during enumeration; a file that has since grown or shrunk
+// fails the creation, since its entry could not be read back.
+void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, std::int64_t done, std::int64_t total,
+                      TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
     platform::FileStream input(entry.SourceFullPath, platform::FileStream::Mode::Read);
     std::int64_t position = 0;
     while (position < entry.Size) {
         CheckCancelled(cancel);
-        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(entry.Size - position, LockerIoBufferSize));
-        const std::size_t got = input.Read(buffer.data(), wanted);
+        std::size_t room = 0;
+        std::uint8_t* space = writer.Space(room);
+        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(entry.Size - position, room));
+        const std::size_t got = input.Read(space, wanted);
         if (got == 0)
             break;
-        writer.Write(buffer.data(), static_cast<std::int32_t>(got));
+        writer.Commit(got);
         position += static_cast<std::int64_t>(got);
         progress.ReportThrottled(entry.SourceFullPath, done + position, total);
     }
@@ -149,6 +86,33 @@ void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, Bytes& buf
     if (position != entry.Size || input.Read(&extra, 1) != 0)
         throw Error(TranslateFormat("The file \"%s\" changed while it was being locked.", entry.SourceFullPath));
     input.Close();
+}
+
+// The payload in file order: the root, then each entry's header and content.
+void WritePayload(TLockerWriter& writer, const std::string& sourcePath, const TSource& source, const TEntryList& list,
+                  std::int64_t total, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
+    writer.WriteString(source.RootName);
+    writer.WriteByte(source.RootIsFolder ? 1 : 0);
+    writer.WriteInt32(static_cast<std::int32_t>(list.size()));
+    std::int64_t done = EncodedStringSize(source.RootName) + 5;
+
+    progress.Reset();
+    progress.Report(sourcePath, done, total);
+    for (const TEntryInfo& entry : list) {
+        CheckCancelled(cancel);
+        writer.WriteString(entry.RelativePath);
+        writer.WriteByte(entry.IsDir ? 1 : 0);
+        writer.WriteInt32(entry.Attr);
+        writer.WriteInt64(entry.Size);
+        done += EntryHeaderSize(entry);
+        if (entry.IsDir) {
+            progress.ReportThrottled(entry.SourceFullPath, done, total);
+            continue;
+        }
+        WriteFileContent(writer, entry, done, total, progress, cancel);
+        done += entry.Size;
+        progress.Report(entry.SourceFullPath, done, total);
+    }
 }
 
 } // namespace
@@ -165,9 +129,8 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         return result;
     }
 
-    Bytes buffer;
     Bytes masterKey, encKey, macKey;
-    WipeOnExit wipe{&buffer, &masterKey, &encKey, &macKey};
+    WipeOnExit wipe{&masterKey, &encKey, &macKey};
     bool lockerOpened = false;
     try {
         TSource source;
@@ -178,7 +141,6 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         // A name extraction would refuse is refused before anything is written.
         if (!IsPlainRootName(source.RootName))
             throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.", source.RootName));
-        buffer.resize(static_cast<std::size_t>(LockerIoBufferSize));
         const TEntryList list = Enumerate(sourcePath, source);
         // A table that extraction would refuse is never written.
         CheckEntryTable(source.RootName, source.RootIsFolder, list);
@@ -207,33 +169,15 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         WriteLockerHeader(stream, header);
 
         TLockerWriter writer(stream, macKey, encKey, header.Nonce);
-        writer.WriteString(source.RootName);
-        writer.WriteByte(source.RootIsFolder ? 1 : 0);
-        writer.WriteInt32(static_cast<std::int32_t>(list.size()));
-        std::int64_t done = EncodedStringSize(source.RootName) + 5;
-
         TProgressThrottle progress(progressProc);
-        progress.Reset();
-        progress.Report(sourcePath, done, total);
-        for (const TEntryInfo& entry : list) {
-            CheckCancelled(cancel);
-            writer.WriteString(entry.RelativePath);
-            writer.WriteByte(entry.IsDir ? 1 : 0);
-            writer.WriteInt32(entry.Attr);
-            writer.WriteInt64(entry.Size);
-            done += EntryHeaderSize(entry);
-            if (entry.IsDir) {
-                progress.ReportThrottled(entry.SourceFullPath, done, total);
-                continue;
-            }
-            WriteFileContent(writer, entry, buffer, done, total, progress, cancel);
-            done += entry.Size;
-            progress.Report(entry.SourceFullPath, done, total);
+        try {
+            WritePayload(writer, sourcePath, source, list, total, progress, cancel);
+            header.PayloadMac = writer.Finish();
+        } catch (...) {
+            writer.FinishAfterFailure();
+            throw;
         }
-
-        writer.Flush();
         header.PayloadLength = writer.Written();
-        header.PayloadMac = writer.FinalMac();
         stream.Seek(LockerMacOffset);
         WriteBytes(stream, header.PayloadMac);
         WriteInt64(stream, header.PayloadLength);

@@ -42,6 +42,7 @@ void CheckFolderLink(const Walk& walk, const fs::path& link, const fs::path& tar
 }
 
 void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
+    const platform::FolderAttributes folderAttributes(dir);
     // Every kind of entry, in the order the file system returns them.
     for (const fs::directory_entry& item : fs::directory_iterator(dir)) {
         const fs::path full = item.path();
@@ -53,7 +54,7 @@ void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
         std::string stored = StoredRelativePath(fs::path(name));
         stored = SanitizeRelativePath(storedDir.empty() ? stored : storedDir + "\\" + stored);
 
-        const std::uint32_t attributes = platform::GetFileAttributes(full);
+        const std::uint32_t attributes = folderAttributes.Get(full);
         if (attributes == platform::INVALID_FILE_ATTRIBUTES)
             throw Error(TranslateFormat("Cannot read the attributes of \"%s\".", full.string()));
         TEntryInfo entry;

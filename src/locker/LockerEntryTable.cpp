@@ -5,13 +5,15 @@
 #include "locker/TAesCtrTransform.h"
 #include "platform/Error.h"
 
-#include <memory>
+#include <algorithm>
+#include <cstring>
 
 namespace vk {
 
 namespace {
 
 constexpr std::int64_t AesBlockSize = 16;
+const char* const StreamReadError = "Stream read error";
 
 // The counter block for a keystream offset: the nonce plus the number of whole
 // blocks before it, added as one 128-bit big-endian number.
@@ -26,48 +28,111 @@ Bytes CounterBlockAt(const Bytes& nonce, std::int64_t offset) {
     return block;
 }
 
-// Reads the payload's fields in order and skips file contents by moving both
-// the file position and the keystream past them.
+// Reads the payload's fields in order through a read-ahead buffer and skips
+// file contents by moving the position and the keystream past them, so a
+// tree of many small entries costs few system calls. A field may be read from
+// bytes that follow the payload; Checked refuses it once it is read.
 class TEntryTableReader {
 public:
     TEntryTableReader(platform::FileStream& stream, const Bytes& encKey, const TLockerHeader& header)
-        : FStream(stream), FEncKey(encKey), FNonce(header.Nonce), FPayloadEnd(LockerHeaderSize + header.PayloadLength) {
-        FStream.Seek(LockerHeaderSize);
-        FAes = std::make_unique<TAesCtrTransform>(FEncKey, FNonce);
+        : FStream(stream), FNonce(header.Nonce), FAes(encKey, header.Nonce), FPosition(LockerHeaderSize),
+          FPayloadEnd(LockerHeaderSize + header.PayloadLength), FFileSize(stream.Size()) {
+        FAhead.resize(ReadAheadSize);
     }
 
-    std::string ReadString() { return Checked(ReadDecryptedString(FStream, *FAes)); }
-    bool ReadBool() { return Checked(ReadDecryptedByte(FStream, *FAes)) != 0; }
-    std::int32_t ReadInt32() { return Checked(ReadDecryptedInt32(FStream, *FAes)); }
-    std::int64_t ReadInt64() { return Checked(ReadDecryptedInt64(FStream, *FAes)); }
+    std::string ReadString() {
+        const std::int32_t length = LoadInt32();
+        if (length < 0)
+            throw Error("Invalid encrypted string length.");
+        // Refused before anything is allocated when the file cannot hold it.
+        if (length > FFileSize - FPosition)
+            throw Error(StreamReadError);
+        std::string text(static_cast<std::size_t>(length), '\0');
+        ReadDecrypted(text.data(), text.size());
+        return Checked(std::move(text));
+    }
+    bool ReadBool() {
+        std::uint8_t value = 0;
+        ReadDecrypted(&value, 1);
+        return Checked(value) != 0;
+    }
+    std::int32_t ReadInt32() { return Checked(LoadInt32()); }
+    std::int64_t ReadInt64() {
+        std::uint8_t raw[8];
+        ReadDecrypted(raw, sizeof raw);
+        std::uint64_t bits = 0;
+        for (int i = 7; i >= 0; --i)
+            bits = (bits << 8) | raw[i];
+        return Checked(static_cast<std::int64_t>(bits));
+    }
 
     void Skip(std::int64_t count) {
         if (count == 0)
             return;
-        if (count > FPayloadEnd - FStream.Position())
-            throw Error("Stream read error");
-        const std::int64_t position = FStream.Position() + count;
-        FStream.Seek(position);
-        const std::int64_t offset = position - LockerHeaderSize;
-        FAes = std::make_unique<TAesCtrTransform>(FEncKey, CounterBlockAt(FNonce, offset));
+        if (count > FPayloadEnd - FPosition)
+            throw Error(StreamReadError);
+        FPosition += count;
+        const std::int64_t offset = FPosition - LockerHeaderSize;
+        FAes.Restart(CounterBlockAt(FNonce, offset));
         std::uint8_t discard[AesBlockSize] = {};
-        FAes->Transform(discard, static_cast<std::int32_t>(offset % AesBlockSize));
+        FAes.Transform(discard, static_cast<std::int32_t>(offset % AesBlockSize));
     }
 
 private:
+    static constexpr std::size_t ReadAheadSize = 65536;
+
+    std::int32_t LoadInt32() {
+        std::uint8_t raw[4];
+        ReadDecrypted(raw, sizeof raw);
+        std::uint32_t bits = 0;
+        for (int i = 3; i >= 0; --i)
+            bits = (bits << 8) | raw[i];
+        return static_cast<std::int32_t>(bits);
+    }
+
+    // Exactly count bytes from the position on, decrypted; "Stream read
+    // error" when the file ends first.
+    void ReadDecrypted(void* buffer, std::size_t count) {
+        auto* out = static_cast<std::uint8_t*>(buffer);
+        for (std::size_t left = count; left > 0;) {
+            if (FPosition < FAheadStart || FPosition >= FAheadStart + FAheadSize)
+                FillAhead();
+            const auto offset = static_cast<std::size_t>(FPosition - FAheadStart);
+            const std::size_t piece = std::min(left, static_cast<std::size_t>(FAheadSize) - offset);
+            std::memcpy(out, FAhead.data() + offset, piece);
+            out += piece;
+            left -= piece;
+            FPosition += static_cast<std::int64_t>(piece);
+        }
+        FAes.Transform(buffer, static_cast<std::int32_t>(count));
+    }
+
+    void FillAhead() {
+        FStream.Seek(FPosition);
+        const std::size_t got = FStream.Read(FAhead.data(), FAhead.size());
+        if (got == 0)
+            throw Error(StreamReadError);
+        FAheadStart = FPosition;
+        FAheadSize = static_cast<std::int64_t>(got);
+    }
+
     // Fields must lie inside the authenticated payload, never in bytes that
     // may follow it.
     template <typename T> T Checked(T value) const {
-        if (FStream.Position() > FPayloadEnd)
-            throw Error("Stream read error");
+        if (FPosition > FPayloadEnd)
+            throw Error(StreamReadError);
         return value;
     }
 
     platform::FileStream& FStream;
-    const Bytes& FEncKey;
     const Bytes& FNonce;
-    std::int64_t FPayloadEnd;
-    std::unique_ptr<TAesCtrTransform> FAes;
+    TAesCtrTransform FAes;
+    std::int64_t FPosition;   // in the file
+    std::int64_t FPayloadEnd; // in the file
+    std::int64_t FFileSize;
+    Bytes FAhead; // ciphertext from FAheadStart on
+    std::int64_t FAheadStart = 0;
+    std::int64_t FAheadSize = 0;
 };
 
 } // namespace

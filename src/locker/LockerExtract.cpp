@@ -1,3 +1,4 @@
+#include "locker/ChunkPipeline.h"
 #include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
@@ -88,7 +89,8 @@ void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, co
     platform::FileStream output = folder.CreateFile(name);
     for (std::int64_t remaining = entry.Size; remaining > 0;) {
         CheckCancelled(cancel);
-        const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, LockerIoBufferSize));
+        const auto piece =
+            static_cast<std::int32_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
         reader.Read(buffer.data(), piece);
         output.Write(buffer.data(), static_cast<std::size_t>(piece));
         remaining -= piece;
@@ -140,11 +142,12 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         macKey = DeriveSubKey(masterKey, "mac");
         // The whole table follows the canonical rule before anything is written.
         const TEntryTable table = ReadEntryTable(stream, encKey, header);
-        // Allocated once, no larger than the largest file needs.
+        // Allocated once, no larger than the largest file needs: file content
+        // is decrypted into it and written a chunk at a time.
         std::int64_t largest = 0;
         for (const TEntryInfo& entry : table.Entries)
             largest = std::max(largest, entry.IsDir ? 0 : entry.Size);
-        buffer.resize(static_cast<std::size_t>(std::min(largest, LockerIoBufferSize)));
+        buffer.resize(static_cast<std::size_t>(std::min(largest, static_cast<std::int64_t>(ChunkSize))));
 
         TLockerReader reader(stream, encKey, macKey, header.Nonce, header.PayloadLength);
         const std::string rootName = reader.ReadString();

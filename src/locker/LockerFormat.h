@@ -32,7 +32,6 @@ inline constexpr std::int32_t LockerNonceLength = 16;
 inline constexpr std::int32_t LockerMacLength = 32;
 inline constexpr std::int64_t LockerHeaderSize = 173;
 inline constexpr std::int64_t LockerMacOffset = 133; // PayloadMac, then PayloadLength
-inline constexpr std::int64_t LockerIoBufferSize = 4194304;
 
 struct TLockerKeySlot {
     std::int32_t Iterations = 0;

@@ -4,70 +4,44 @@
 #include "platform/Error.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace vk {
 
 namespace {
 
-constexpr std::size_t ReadAheadSize = 65536;
 const char* const StreamReadError = "Stream read error";
 
 } // namespace
 
 TLockerReader::TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& macKey, const Bytes& nonce,
                              std::int64_t payloadLength)
-    : FStream(stream), FAes(encKey, nonce), FMac(macKey), FPayloadLength(payloadLength) {
+    : FStream(stream), FAes(encKey, nonce), FMac(macKey),
+      FPipeline(
+          {[this](const std::uint8_t* data, std::size_t size) { FMac.Update(data, static_cast<std::int32_t>(size)); }}),
+      FPayloadLength(payloadLength) {
     FMac.UpdateBytes(nonce);
     FStream.Seek(LockerHeaderSize);
-    FAhead.reserve(ReadAheadSize);
 }
 
-TLockerReader::~TLockerReader() {
-    SecureWipe(FAhead);
-}
-
-void TLockerReader::ReadCiphertext(std::uint8_t* out, std::size_t count) {
-    if (static_cast<std::int64_t>(count) > Remaining())
+void TLockerReader::FetchChunk() {
+    std::uint8_t* chunk = FPipeline.Current();
+    const auto wanted = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(ChunkSize), FPayloadLength - FFetched));
+    const std::size_t got = FStream.Read(chunk, wanted);
+    if (got == 0)
         throw Error(StreamReadError);
-    const std::size_t buffered = std::min(count, FAhead.size() - FAheadPos);
-    std::memcpy(out, FAhead.data() + FAheadPos, buffered);
-    FAheadPos += buffered;
-    out += buffered;
-    count -= buffered;
-    if (count == 0)
-        return;
-    if (count >= ReadAheadSize) {
-        if (FStream.Read(out, count) != count)
-            throw Error(StreamReadError);
-        FMac.Update(out, static_cast<std::int32_t>(count));
-        FFetched += static_cast<std::int64_t>(count);
-        return;
-    }
-    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(ReadAheadSize, FPayloadLength - FFetched));
-    FAhead.resize(wanted);
-    const std::size_t got = FStream.Read(FAhead.data(), wanted);
-    FAhead.resize(got);
-    FMac.Update(FAhead.data(), static_cast<std::int32_t>(got));
+    FPipeline.Publish(got);
     FFetched += static_cast<std::int64_t>(got);
-    FAheadPos = 0;
-    if (got < count)
-        throw Error(StreamReadError);
-    std::memcpy(out, FAhead.data(), count);
-    FAheadPos = count;
+    FChunk = chunk;
+    FChunkSize = got;
+    FChunkPos = 0;
 }
 
 bool TLockerReader::MacMatches(const Bytes& payloadMac) {
-    FAhead.resize(ReadAheadSize);
-    while (FFetched < FPayloadLength) {
-        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(ReadAheadSize, FPayloadLength - FFetched));
-        if (FStream.Read(FAhead.data(), wanted) != wanted)
-            throw Error(StreamReadError);
-        FMac.Update(FAhead.data(), static_cast<std::int32_t>(wanted));
-        FFetched += static_cast<std::int64_t>(wanted);
-    }
-    FAhead.clear();
-    FAheadPos = 0;
+    while (FFetched < FPayloadLength)
+        FetchChunk();
+    FChunkPos = FChunkSize;
+    FPipeline.Finish();
     FConsumed = FPayloadLength;
     return ConstantTimeEquals(FMac.FinalBytes(), payloadMac);
 }
@@ -75,10 +49,19 @@ bool TLockerReader::MacMatches(const Bytes& payloadMac) {
 void TLockerReader::Read(void* buffer, std::int64_t count) {
     if (count <= 0)
         return;
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    ReadCiphertext(bytes, static_cast<std::size_t>(count));
-    FConsumed += count;
-    FAes.Transform(bytes, static_cast<std::int32_t>(count));
+    if (count > Remaining())
+        throw Error(StreamReadError);
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    while (count > 0) {
+        if (FChunkPos == FChunkSize)
+            FetchChunk();
+        const auto piece = static_cast<std::size_t>(std::min(count, static_cast<std::int64_t>(FChunkSize - FChunkPos)));
+        FAes.Transform(FChunk + FChunkPos, out, static_cast<std::int32_t>(piece));
+        FChunkPos += piece;
+        FConsumed += static_cast<std::int64_t>(piece);
+        out += piece;
+        count -= static_cast<std::int64_t>(piece);
+    }
 }
 
 std::uint8_t TLockerReader::ReadByte() {

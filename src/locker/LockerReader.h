@@ -1,12 +1,13 @@
 #pragma once
 
-// Reads a locker's payload in order, decrypting as it goes. Small fields come
-// from a read-ahead buffer, so a tree of many small entries costs few system
-// calls; large content goes from the file straight into the caller's buffer.
-// Nothing is ever read from beyond the authenticated payload, and every
-// ciphertext byte read is added to a MAC of its own, so a locker that changed
-// after its MAC was checked is noticed at the end.
+// Reads a locker's payload in order, decrypting as it goes. The ciphertext is
+// read a chunk at a time into the pipeline, whose stage adds every byte to a
+// MAC of its own on another thread while the caller decrypts and writes, so a
+// locker that changed after its MAC was checked is noticed at the end. Small
+// fields come from the chunk, so a tree of many small entries costs few system
+// calls. Nothing is ever read from beyond the authenticated payload.
 
+#include "locker/ChunkPipeline.h"
 #include "locker/TAesCtrTransform.h"
 #include "locker/THmacSha256.h"
 #include "platform/uPlatform.h"
@@ -22,7 +23,6 @@ public:
     // Starts at the first payload byte.
     TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& macKey, const Bytes& nonce,
                   std::int64_t payloadLength);
-    ~TLockerReader();
     TLockerReader(const TLockerReader&) = delete;
     TLockerReader& operator=(const TLockerReader&) = delete;
 
@@ -44,16 +44,19 @@ public:
     bool MacMatches(const Bytes& payloadMac);
 
 private:
-    void ReadCiphertext(std::uint8_t* out, std::size_t count);
+    // Reads the next chunk of ciphertext and passes it to the MAC.
+    void FetchChunk();
 
     platform::FileStream& FStream;
     TAesCtrTransform FAes;
     THmacSha256 FMac;
+    TChunkPipeline FPipeline; // after the MAC: its stage uses it
     std::int64_t FPayloadLength;
-    std::int64_t FConsumed = 0; // payload bytes handed out
-    std::int64_t FFetched = 0;  // payload bytes read from the file
-    Bytes FAhead;               // ciphertext read ahead
-    std::size_t FAheadPos = 0;
+    std::int64_t FConsumed = 0;           // payload bytes handed out
+    std::int64_t FFetched = 0;            // payload bytes read from the file
+    const std::uint8_t* FChunk = nullptr; // the ciphertext read last
+    std::size_t FChunkSize = 0;
+    std::size_t FChunkPos = 0;
 };
 
 } // namespace vk

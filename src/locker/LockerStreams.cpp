@@ -1,10 +1,12 @@
 #include "locker/LockerStreams.h"
 
+#include "locker/ChunkPipeline.h"
 #include "locker/LockerFormat.h"
 #include "locker/TAesCtrTransform.h"
 #include "locker/THmacSha256.h"
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vk {
@@ -166,13 +168,17 @@ Bytes ComputePayloadMac(LockerStream& stream, std::int64_t start, std::int64_t l
     THmacSha256 mac(macKey);
     mac.UpdateBytes(nonce);
     stream.Seek(start);
-    Bytes buffer(static_cast<std::size_t>(std::min<std::int64_t>(length, LockerIoBufferSize)));
+    // The next chunk is read while the MAC takes in the one before.
+    TChunkPipeline pipeline(
+        {[&mac](const std::uint8_t* data, std::size_t size) { mac.Update(data, static_cast<std::int32_t>(size)); }});
     for (std::int64_t remaining = length; remaining > 0;) {
-        const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, LockerIoBufferSize));
-        ReadExactly(stream, buffer.data(), static_cast<std::size_t>(piece));
-        mac.Update(buffer.data(), piece);
-        remaining -= piece;
+        const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(remaining, ChunkSize));
+        std::uint8_t* chunk = pipeline.Current();
+        ReadExactly(stream, chunk, piece);
+        pipeline.Publish(piece);
+        remaining -= static_cast<std::int64_t>(piece);
     }
+    pipeline.Finish();
     return mac.FinalBytes();
 }
 

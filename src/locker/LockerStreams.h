@@ -53,7 +53,8 @@ std::int64_t ReadDecryptedInt64(LockerStream& stream, TAesCtrTransform& aes);
 std::string ReadDecryptedString(LockerStream& stream, TAesCtrTransform& aes);
 
 // HMAC-SHA256 with macKey over the nonce and then length bytes of the stream
-// from start, read in pieces of at most 4 MiB.
+// from start, read a chunk at a time while the MAC of the chunk before is
+// computed on another thread.
 Bytes ComputePayloadMac(LockerStream& stream, std::int64_t start, std::int64_t length, const Bytes& macKey,
                         const Bytes& nonce);
 

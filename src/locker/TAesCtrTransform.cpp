@@ -42,12 +42,23 @@ void TAesCtrTransform::Release() {
     FAlg = nullptr;
 }
 
+void TAesCtrTransform::Restart(const Bytes& counterBlock) {
+    if (counterBlock.size() != 16)
+        throw Error("AES-CTR nonce must be 16 bytes.");
+    if (EVP_EncryptInit_ex2(FKey, nullptr, nullptr, counterBlock.data(), nullptr) != 1)
+        RaiseBCryptError("Unable to create AES key", LastProviderStatus());
+}
+
 void TAesCtrTransform::Transform(void* buffer, std::int32_t count) {
+    Transform(buffer, buffer, count);
+}
+
+void TAesCtrTransform::Transform(const void* input, void* output, std::int32_t count) {
     if (count <= 0)
         return;
-    auto* bytes = static_cast<unsigned char*>(buffer);
     int written = 0;
-    if (EVP_EncryptUpdate(FKey, bytes, &written, bytes, count) != 1)
+    if (EVP_EncryptUpdate(FKey, static_cast<unsigned char*>(output), &written, static_cast<const unsigned char*>(input),
+                          count) != 1)
         RaiseBCryptError("Unable to generate AES-CTR keystream", LastProviderStatus());
     if (written != count)
         throw Error("Unexpected AES output length.");

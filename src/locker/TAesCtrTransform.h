@@ -26,6 +26,10 @@ public:
     // XORs count bytes of the buffer with the next keystream bytes; a count
     // of 0 or less does nothing.
     void Transform(void* buffer, std::int32_t count);
+    // Starts the keystream again at counterBlock (16 bytes), same key.
+    void Restart(const Bytes& counterBlock);
+    // The same from input into output (count bytes each, apart or the same).
+    void Transform(const void* input, void* output, std::int32_t count);
 
 private:
     void Release();

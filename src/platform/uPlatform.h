@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vk::platform {
 
@@ -45,6 +46,17 @@ PathLimits SystemPathLimits();
 
 // The Windows bit set of the item; INVALID_FILE_ATTRIBUTES when it is missing.
 std::uint32_t GetFileAttributes(const fs::path& path);
+// The same for the items of one folder, read many at a time: the folder's own
+// record of hidden names is read once for all of them, not once per item.
+class FolderAttributes {
+public:
+    explicit FolderAttributes(const fs::path& folder);
+    // GetFileAttributes of an item directly inside the folder.
+    std::uint32_t Get(const fs::path& item) const;
+
+private:
+    std::vector<std::string> FHiddenNames;
+};
 // Applies read-only, hidden, system and archive; false when the item is
 // missing or a change fails. Directory and normal bits are ignored.
 bool SetFileAttributes(const fs::path& path, std::uint32_t attributes);

@@ -10,10 +10,22 @@
 
 namespace vk {
 
+namespace {
+RandomFill TestRandomFill = nullptr;
+} // namespace
+
+void SetRandomFillForTesting(RandomFill fill) {
+    TestRandomFill = fill;
+}
+
 Bytes RandomBytes(std::int32_t count) {
     if (count <= 0)
         return {};
     Bytes result(static_cast<std::size_t>(count));
+    if (TestRandomFill != nullptr) {
+        TestRandomFill(result.data(), result.size());
+        return result;
+    }
     // The operating system's generator, through OpenSSL; never a seeded LCG.
     if (RAND_bytes(result.data(), count) != 1)
         throw Error("Unable to obtain random bytes from the system.");

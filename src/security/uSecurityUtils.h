@@ -4,6 +4,7 @@
 // constant-time comparison, SHA-256, HMAC-SHA256, PBKDF2, recovery codes and
 // the HMAC-based keystream used by the settings file.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,9 +13,13 @@ namespace vk {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes RandomBytes(std::int32_t count);             // empty for 0 or less
-Bytes Utf8Bytes(const std::string& text);          // text is UTF-8 already
-std::string BytesToHex(const Bytes& bytes);        // upper-case digits
+Bytes RandomBytes(std::int32_t count); // empty for 0 or less
+// Tests that must reproduce output byte for byte replace the system's
+// generator with a fixed sequence; nullptr gives the system's generator back.
+using RandomFill = void (*)(std::uint8_t* out, std::size_t count);
+void SetRandomFillForTesting(RandomFill fill);
+Bytes Utf8Bytes(const std::string& text);   // text is UTF-8 already
+std::string BytesToHex(const Bytes& bytes); // upper-case digits
 bool ConstantTimeEquals(const Bytes& a, const Bytes& b);
 Bytes Sha256Bytes(const Bytes& data);
 Bytes HmacSha256(const Bytes& key, const Bytes& data);

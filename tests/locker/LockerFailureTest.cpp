@@ -1,3 +1,4 @@
+#include "locker/ChunkPipeline.h"
 #include "locker/LockerBuilder.h"
 #include "locker/LockerTestSupport.h"
 #include "platform/Error.h"
@@ -186,7 +187,7 @@ TEST_F(LockerFailure, CancelFromTheStartLeavesNoLocker) {
 }
 
 TEST_F(LockerFailure, CancelDuringTheSecondOfThreeFilesOnExtraction) {
-    const std::size_t size = 5 * 1024 * 1024; // two chunks each
+    const std::size_t size = ChunkSize + ChunkSize / 4; // two chunks each
     for (const char* name : {"one", "two", "three"})
         WriteFile(temp / "src" / name, SomeData(size, 7));
     const fs::path locker = temp / "l.vklocker";
@@ -202,7 +203,7 @@ TEST_F(LockerFailure, CancelDuringTheSecondOfThreeFilesOnExtraction) {
     for (const auto& item : fs::directory_iterator(temp / "out" / "src"))
         sizes.push_back(fs::file_size(item.path()));
     std::sort(sizes.begin(), sizes.end());
-    EXPECT_EQ(sizes, (std::vector<std::uintmax_t>{4 * 1024 * 1024, size})) << "first complete, second partial";
+    EXPECT_EQ(sizes, (std::vector<std::uintmax_t>{ChunkSize, size})) << "first complete, second partial";
 }
 
 TEST_F(LockerFailure, DiskFullMidWriteLeavesNoPartialLocker) {

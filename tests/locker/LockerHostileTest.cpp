@@ -1,3 +1,4 @@
+#include "locker/ChunkPipeline.h"
 #include "locker/LockerBuilder.h"
 #include "locker/LockerTestSupport.h"
 
@@ -153,12 +154,16 @@ TEST(HostileLockers, VerificationChecksRootNameBeforeEntryCount) {
 // MAC again and compares each entry header with the checked table, so the
 // extraction fails instead of reporting success.
 TEST(HostileLockers, ALockerChangedBetweenThePassesFails) {
-    const std::string big = test::SomeData(100000, 3);
+    // The decryption pass reads a chunk at a time; the changes lie beyond the
+    // first chunk, which is read before the first progress report.
+    const std::size_t bigSize = ChunkSize + 100000;
+    const std::string big = test::SomeData(bigSize, 3);
     // root header: 4 + 4 + 1 + 4; "big" header: 4 + 3 + 1 + 4 + 8; then its content.
     const std::int64_t bigContent = LockerHeaderSize + 13 + 20;
+    const auto bigEnd = bigContent + static_cast<std::int64_t>(bigSize);
     const std::pair<const char*, std::int64_t> cases[] = {
-        {"content near the end of a file", bigContent + 99000},
-        {"the path of a later entry", bigContent + 100000 + 4},
+        {"content near the end of a file", bigEnd - 1000},
+        {"the path of a later entry", bigEnd + 4},
     };
     for (const auto& [name, offset] : cases) {
         SCOPED_TRACE(name);

@@ -124,5 +124,23 @@ TEST_F(AttributesTest, HiddenTravelsWithRename) {
     EXPECT_FALSE(HasHiddenList());
 }
 
+// Read for a whole folder at once, every item gets what it gets alone.
+TEST_F(AttributesTest, FolderAttributesAgreeWithOneItemAtATime) {
+    test::WriteFile(Temp / ".hidden", "listed\nlisted folder\nmissing\n");
+    test::WriteFile(Temp / "listed", "x");
+    test::WriteFile(Temp / "plain", "x");
+    test::WriteFile(Temp / ".dotted", "x");
+    test::WriteFile(Temp / "read only", "x");
+    fs::permissions(Temp / "read only", fs::perms::owner_read);
+    fs::create_directory(Temp / "listed folder");
+    const FolderAttributes folder(Temp.path());
+    for (const char* name : {"listed", "plain", ".dotted", "read only", "listed folder", "missing", ".hidden"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(folder.Get(Temp / name), GetFileAttributes(Temp / name));
+    }
+    EXPECT_EQ(folder.Get(Temp / "listed folder"), Directory | Hidden);
+    EXPECT_EQ(FolderAttributes(Temp / "missing folder").Get(Temp / "missing folder" / "x"), INVALID_FILE_ATTRIBUTES);
+}
+
 } // namespace
 } // namespace vk::platform

@@ -68,10 +68,10 @@ bool SetReadOnly(const fs::path& fullPath, const struct stat& info, bool readOnl
     return wanted == mode || ::chmod(fullPath.c_str(), wanted) == 0;
 }
 
-} // namespace
-
-std::uint32_t GetFileAttributes(const fs::path& path) {
-    const fs::path fullPath = FullPath(path);
+// listedHidden answers whether the folder's list names the item; it is asked
+// only for an item that exists and whose name has no leading dot.
+template <typename ListedHidden>
+std::uint32_t AttributesOf(const fs::path& fullPath, const ListedHidden& listedHidden) {
     struct stat info {};
     if (fullPath.empty() || ::stat(fullPath.c_str(), &info) != 0)
         return INVALID_FILE_ATTRIBUTES;
@@ -80,10 +80,25 @@ std::uint32_t GetFileAttributes(const fs::path& path) {
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if ((info.st_mode & S_IWUSR) == 0)
         attributes |= FILE_ATTRIBUTE_READONLY;
-    if (StartsWithDot(fullPath) || detail::IsListedHidden(fullPath))
+    if (StartsWithDot(fullPath) || listedHidden())
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     attributes |= ReadExtraBits(fullPath);
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+} // namespace
+
+std::uint32_t GetFileAttributes(const fs::path& path) {
+    const fs::path fullPath = FullPath(path);
+    return AttributesOf(fullPath, [&] { return detail::IsListedHidden(fullPath); });
+}
+
+FolderAttributes::FolderAttributes(const fs::path& folder)
+    : FHiddenNames(detail::ListedHiddenNames(FullPath(folder))) {}
+
+std::uint32_t FolderAttributes::Get(const fs::path& item) const {
+    const fs::path fullPath = FullPath(item);
+    return AttributesOf(fullPath, [&] { return detail::IsListedIn(FHiddenNames, fullPath.filename().string()); });
 }
 
 bool SetFileAttributes(const fs::path& path, std::uint32_t attributes) {

@@ -118,20 +118,19 @@ bool FolderHandle::SetFileAttributes(FileStream& file, const std::string& name, 
         return false;
     const int handle = file.FHandle;
     bool ok = true;
-    // The extended attribute first: changing it needs the write permission
-    // that read-only takes away last.
+    // The file is new, owner-only (0600) and without the extended attribute:
+    // only what differs from that is changed. The extended attribute first:
+    // changing it needs the write permission that read-only takes away last.
     const std::uint32_t extra = attributes & ExtraBits;
     if (extra != 0) {
         const std::string value = std::to_string(extra);
         ok = ::fsetxattr(handle, ExtraBitsAttribute, value.data(), value.size(), 0) == 0 || errno == ENOTSUP;
-    } else {
-        ok = ::fremovexattr(handle, ExtraBitsAttribute) == 0 || errno == ENODATA || errno == ENOTSUP;
     }
     const bool hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     if (!(hidden && !name.empty() && name.front() == '.'))
         ok = detail::SetListedHiddenAt(FHandle, name, hidden) && ok;
-    const mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0400 : 0600;
-    ok = ::fchmod(handle, mode) == 0 && ok;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        ok = ::fchmod(handle, 0400) == 0 && ok;
     return ok;
 }
 

@@ -143,11 +143,21 @@ bool IsListedHidden(const fs::path& fullPath) {
     const std::string name = fullPath.filename().string();
     if (!IsListableName(name))
         return false;
-    const ParentFolder folder(fullPath);
+    return IsListedIn(ListedHiddenNames(fullPath.parent_path()), name);
+}
+
+std::vector<std::string> ListedHiddenNames(const fs::path& folderFullPath) {
+    const int folder = ::open(folderFullPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return {};
     ListFile list;
-    if (folder.Handle() < 0 || !ReadList(folder.Handle(), list))
-        return false;
-    return std::find(list.Names.begin(), list.Names.end(), name) != list.Names.end();
+    const bool read = ReadList(folder, list);
+    ::close(folder);
+    return read ? list.Names : std::vector<std::string>();
+}
+
+bool IsListedIn(const std::vector<std::string>& names, const std::string& name) {
+    return IsListableName(name) && std::find(names.begin(), names.end(), name) != names.end();
 }
 
 bool SetListedHidden(const fs::path& fullPath, bool hidden) {

@@ -6,11 +6,18 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vk::platform::detail {
 
 // True when the item's name is listed in its folder's ".hidden" file.
 bool IsListedHidden(const std::filesystem::path& fullPath);
+
+// The names listed in the folder's ".hidden" file; none when it is missing
+// or cannot be read.
+std::vector<std::string> ListedHiddenNames(const std::filesystem::path& folderFullPath);
+// True when the name is listable and one of names.
+bool IsListedIn(const std::vector<std::string>& names, const std::string& name);
 
 // Adds or removes the item's name; the list is replaced atomically and
 // removed when no name is left. False when the list cannot be changed.
