@@ -1,12 +1,12 @@
 #include "locker/LockerBuilder.h"
 #include "locker/LockerTestSupport.h"
 #include "platform/Error.h"
+#include "support/SystemTraits.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <unistd.h>
 
 namespace vk {
 namespace {
@@ -165,7 +165,7 @@ TEST_F(LockerFailure, MissingLockerAndRaisedFailures) {
     CreateOk(temp / "src.txt", locker);
     EXPECT_THROW(ExtractLocker(locker.string(), "", "secret"), Error);
     fs::permissions(locker, fs::perms::none);
-    if (::geteuid() != 0) {
+    if (test::PermissionsCanDenyReading()) {
         try {
             ExtractLocker(locker.string(), (temp / "t").string(), "secret");
             ADD_FAILURE() << "an unreadable locker is raised";
