@@ -21,10 +21,10 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
     if (mode == Mode::CreatePrivate)
         security.emplace();
     const DWORD access = read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE | (security ? WRITE_DAC : 0);
-    // Others may read beside us; a file opened for reading may also be
-    // written, as on the other platforms (and Sync opens it once more for
-    // writing). Nobody renames or deletes the file while it is open.
-    const DWORD share = read ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+    // Others may read beside us. A file opened for reading may also be
+    // written, renamed or deleted meanwhile, as on the other platforms (and
+    // Sync opens it once more for writing); one being written may not.
+    const DWORD share = read ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
     const HANDLE handle =
         ::CreateFileW(detail::Utf16(path).c_str(), access, share, security ? security->Attributes() : nullptr,
                       read ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -114,7 +114,7 @@ void FileStream::Sync() {
     if (::GetLastError() != ERROR_ACCESS_DENIED)
         RaiseLastError(operation);
     const HANDLE writable =
-        ::ReOpenFile(HandleOf(FHandle), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+        ::ReOpenFile(HandleOf(FHandle), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
     if (writable == INVALID_HANDLE_VALUE)
         RaiseLastError(operation);
     const bool flushed = ::FlushFileBuffers(writable) != 0;
