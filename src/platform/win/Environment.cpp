@@ -65,7 +65,7 @@ fs::path ConfigBaseFolder() {
 }
 
 std::uint16_t SystemUiLanguage() {
-    return ::GetUserDefaultUILanguage();
+    return ::GetSystemDefaultUILanguage();
 }
 
 } // namespace vk::platform

@@ -86,8 +86,9 @@ void DeleteFile(const fs::path& path) {
     const std::string operation = "Cannot delete file " + Quoted(path);
     if (detail::ShouldFail(faults::Op::Delete))
         RaiseSystemError(operation, InjectedError);
-    // A read-only file cannot be deleted on Windows; its attributes are
-    // cleared first, as a delete of the other platforms does not ask.
+    // A read-only file cannot be deleted on Windows, while the other
+    // platforms delete it: the read-only bit is cleared first, and put back
+    // when the delete still fails.
     const std::wstring name = Utf16(path);
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
@@ -124,8 +125,9 @@ void FlushFolder(const fs::path& folder) {
     const std::string operation = "Cannot flush folder " + Quoted(folder);
     if (detail::ShouldFail(faults::Op::Sync))
         RaiseSystemError(operation, InjectedError);
-    // Win32 has no flush for a folder's entries: every rename and create above
-    // is written through already. The folder must still be there.
+    // Win32 has no flush for a folder's entries: the renames above are
+    // written through before they return, and NTFS journals the creation of
+    // entries. The folder must still be there.
     if (!DirectoryExists(folder))
         RaiseSystemError(operation, ENOENT);
 }
