@@ -17,7 +17,6 @@ std::string PromptFor(SecretKind kind) {
 
 } // namespace
 
-
 std::string ReadFirstLine(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

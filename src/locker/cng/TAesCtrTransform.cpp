@@ -57,8 +57,8 @@ TAesCtrTransform::TAesCtrTransform(const Bytes& key, const Bytes& nonce) {
                                         static_cast<ULONG>(sizeof BCRYPT_CHAIN_MODE_ECB), 0);
     if (!cng::Succeeded(status))
         RaiseBCryptError("Unable to set AES chaining mode", static_cast<std::uint32_t>(status));
-    status = BCryptGenerateSymmetricKey(FState->Alg.Handle(), &FState->Key, nullptr, 0,
-                                        const_cast<UCHAR*>(key.data()), static_cast<ULONG>(key.size()), 0);
+    status = BCryptGenerateSymmetricKey(FState->Alg.Handle(), &FState->Key, nullptr, 0, const_cast<UCHAR*>(key.data()),
+                                        static_cast<ULONG>(key.size()), 0);
     if (!cng::Succeeded(status))
         RaiseBCryptError("Unable to create AES key", static_cast<std::uint32_t>(status));
     std::memcpy(FState->Counter.data(), nonce.data(), BlockSize);

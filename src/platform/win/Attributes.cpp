@@ -30,8 +30,7 @@ bool SetFileAttributes(const fs::path& path, std::uint32_t attributes) {
         return false;
     DWORD wanted = (current & ~ChangeableBits) | (attributes & ChangeableBits);
     // Only these bits are settable; "none" is spelled NORMAL.
-    wanted &= ChangeableBits | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
-              FILE_ATTRIBUTE_TEMPORARY;
+    wanted &= ChangeableBits | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
     if (wanted == 0)
         wanted = FILE_ATTRIBUTE_NORMAL;
     return ::SetFileAttributesW(detail::Utf16(fullPath).c_str(), wanted) != 0;

@@ -45,9 +45,8 @@ fs::path TempFolder() {
 }
 
 std::string HostName() {
-    return detail::Utf8(Filled(MAX_COMPUTERNAME_LENGTH + 1, [](wchar_t* buffer, DWORD* length) {
-        return ::GetComputerNameW(buffer, length) != 0;
-    }));
+    return detail::Utf8(Filled(MAX_COMPUTERNAME_LENGTH + 1,
+                               [](wchar_t* buffer, DWORD* length) { return ::GetComputerNameW(buffer, length) != 0; }));
 }
 
 std::string UserName() {

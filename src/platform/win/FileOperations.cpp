@@ -72,10 +72,10 @@ bool ReadItemStamp(const fs::path& path, TItemStamp& stamp) {
                                                                   : Kind::File;
     stamp.Device = info.dwVolumeSerialNumber;
     stamp.Inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    stamp.Size = stamp.Type == Kind::Folder
-                     ? 0
-                     : static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
-                                                 info.nFileSizeLow);
+    stamp.Size =
+        stamp.Type == Kind::Folder
+            ? 0
+            : static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     // 100-nanosecond units since 1601; only equality matters.
     stamp.ChangeTimeNs = times.ChangeTime.QuadPart * 100;
     stamp.ModifyTimeNs = times.LastWriteTime.QuadPart * 100;

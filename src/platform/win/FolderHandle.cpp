@@ -39,8 +39,8 @@ DWORD AttributesAt(const fs::path& path) {
 // noFollow is set. INVALID_HANDLE_VALUE on failure (GetLastError tells).
 HANDLE OpenFolder(const fs::path& path, bool noFollow) {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    return ::CreateFileW(Utf16(path).c_str(), FolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, flags, nullptr);
+    return ::CreateFileW(Utf16(path).c_str(), FolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         flags, nullptr);
 }
 
 } // namespace
@@ -110,9 +110,8 @@ FileStream FolderHandle::CreateFile(const std::string& name) const {
     // CREATE_NEW fails on any existing item, a dangling link included, so
     // nothing is ever opened through a link.
     auto create = [&] {
-        return ::CreateFileW(Utf16(shown).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                             security.Attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                             nullptr);
+        return ::CreateFileW(Utf16(shown).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, security.Attributes(),
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     };
     HANDLE handle = create();
     if (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {

@@ -20,8 +20,8 @@ Hash::Hash(const Algorithm& algorithm, const Bytes& key) {
     // valid HMAC key.
     static UCHAR emptyKey = 0;
     auto* secret = key.empty() ? &emptyKey : const_cast<UCHAR*>(key.data());
-    const NTSTATUS status = BCryptCreateHash(algorithm.Handle(), &FHandle, nullptr, 0, secret,
-                                             static_cast<ULONG>(key.size()), 0);
+    const NTSTATUS status =
+        BCryptCreateHash(algorithm.Handle(), &FHandle, nullptr, 0, secret, static_cast<ULONG>(key.size()), 0);
     if (!Succeeded(status))
         RaiseBCryptError("Unable to create HMAC hash", static_cast<std::uint32_t>(status));
 }
@@ -34,8 +34,7 @@ Hash::~Hash() {
 void Hash::Update(const void* buffer, ULONG count) {
     if (count == 0)
         return;
-    const NTSTATUS status =
-        BCryptHashData(FHandle, static_cast<UCHAR*>(const_cast<void*>(buffer)), count, 0);
+    const NTSTATUS status = BCryptHashData(FHandle, static_cast<UCHAR*>(const_cast<void*>(buffer)), count, 0);
     if (!Succeeded(status))
         RaiseBCryptError("Unable to hash data block", static_cast<std::uint32_t>(status));
 }

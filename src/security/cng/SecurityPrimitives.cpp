@@ -12,8 +12,8 @@ Bytes RandomBytes(std::int32_t count) {
         return {};
     Bytes result(static_cast<std::size_t>(count));
     // The system's preferred generator; never a seeded LCG.
-    if (!cng::Succeeded(BCryptGenRandom(nullptr, result.data(), static_cast<ULONG>(count),
-                                        BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+    if (!cng::Succeeded(
+            BCryptGenRandom(nullptr, result.data(), static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
         throw Error("Unable to obtain random bytes from the system.");
     return result;
 }
@@ -53,9 +53,9 @@ Bytes Pbkdf2Sha256(const std::string& password, const Bytes& salt, std::int32_t 
     static UCHAR empty = 0;
     auto* secret = password.empty() ? &empty : reinterpret_cast<UCHAR*>(const_cast<char*>(password.data()));
     auto* saltBytes = salt.empty() ? &empty : const_cast<UCHAR*>(salt.data());
-    const NTSTATUS status = BCryptDeriveKeyPBKDF2(
-        hmac.Handle(), secret, static_cast<ULONG>(password.size()), saltBytes, static_cast<ULONG>(salt.size()),
-        static_cast<ULONGLONG>(iterations), key.data(), static_cast<ULONG>(key.size()), 0);
+    const NTSTATUS status = BCryptDeriveKeyPBKDF2(hmac.Handle(), secret, static_cast<ULONG>(password.size()), saltBytes,
+                                                  static_cast<ULONG>(salt.size()), static_cast<ULONGLONG>(iterations),
+                                                  key.data(), static_cast<ULONG>(key.size()), 0);
     if (!cng::Succeeded(status))
         throw Error("Unable to derive a key with PBKDF2.");
     return key;
