@@ -10,6 +10,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth
+    # The Windows cross build and its test run: the 64-bit compiler with C++
+    # threads, Wine for 64-bit programs, and GoogleTest built from its sources.
+    googletest g++-mingw-w64-x86-64-posix wine wine64
 )
 
 missing=()

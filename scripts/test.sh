@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Builds Veilkeep and runs every test: the full build (GUI included, warnings as
-# errors), then the core alone, without Qt, under the sanitizers, and last the
-# fuzzing harnesses, each for a short bounded time on its seed corpus.
+# errors), then the core alone, without Qt, under the sanitizers, the fuzzing
+# harnesses, each for a short bounded time on its seed corpus, and last the
+# Windows build of the core and vklocker, its tests run under Wine. The Windows
+# build comes first, so that the full build's tests open its lockers too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
 
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
@@ -18,3 +23,5 @@ ctest --preset sanitize -j "$jobs"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 scripts/fuzz.sh 25
+
+ctest --preset windows -j "$jobs"

@@ -1,5 +1,7 @@
 #include "cli/Interrupt.h"
 
+#include "cli/InterruptSignal.h"
+
 #include <atomic>
 #include <csignal>
 
@@ -12,7 +14,9 @@ std::atomic<InterruptMode> Mode{InterruptMode::Cancel};
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<InterruptMode>::is_always_lock_free,
               "the signal handler needs lock-free atomics");
 
-void OnInterrupt(int signal) {
+} // namespace
+
+void detail::OnInterrupt(int signal) {
     const bool repeated = Requested.exchange(true);
     const InterruptMode mode = Mode.load();
     if (mode == InterruptMode::Stop || (mode == InterruptMode::CancelThenStop && repeated)) {
@@ -20,17 +24,6 @@ void OnInterrupt(int signal) {
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     }
-}
-
-} // namespace
-
-void InstallInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no SA_RESTART: an interrupted terminal read returns EINTR
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 void SetInterruptMode(InterruptMode mode) {

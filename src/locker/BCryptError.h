@@ -11,8 +11,4 @@ namespace vk {
 // the status shown as eight upper-case hexadecimal digits.
 [[noreturn]] void RaiseBCryptError(const std::string& message, std::uint32_t status);
 
-// The provider's most recent error code (OpenSSL's error queue), which is
-// then cleared; 0 when the provider recorded none.
-std::uint32_t LastProviderStatus();
-
 } // namespace vk

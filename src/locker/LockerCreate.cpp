@@ -10,6 +10,8 @@
 #include "platform/uPlatform.h"
 #include "translation/translation.h"
 
+#include <cstring>
+
 namespace vk {
 
 namespace fs = std::filesystem;
@@ -26,11 +28,13 @@ struct TSource {
 // last component. "/" and names that only point elsewhere (".", "..") have
 // no name a locker could give back.
 bool ResolveSource(const std::string& sourcePath, TSource& source) {
+    // Windows separates with either slash; elsewhere a backslash is part of a name.
+    const char* separators = std::filesystem::path::preferred_separator == '\\' ? "/\\" : "/";
     source.Root = sourcePath;
-    if (!source.Root.empty() && source.Root.back() == '/')
+    if (!source.Root.empty() && std::strchr(separators, source.Root.back()) != nullptr)
         source.Root.pop_back();
     source.RootIsFolder = platform::DirectoryExists(source.Root.empty() ? "/" : source.Root);
-    const std::size_t slash = source.Root.rfind('/');
+    const std::size_t slash = source.Root.find_last_of(separators);
     source.RootName = slash == std::string::npos ? source.Root : source.Root.substr(slash + 1);
     return !source.RootName.empty() && source.RootName != "." && source.RootName != "..";
 }

@@ -9,9 +9,7 @@
 #include "security/uSecurityUtils.h"
 
 #include <cstdint>
-
-typedef struct evp_cipher_st EVP_CIPHER;
-typedef struct evp_cipher_ctx_st EVP_CIPHER_CTX;
+#include <memory>
 
 namespace vk {
 
@@ -32,10 +30,9 @@ public:
     void Transform(const void* input, void* output, std::int32_t count);
 
 private:
-    void Release();
-
-    EVP_CIPHER* FAlg = nullptr;
-    EVP_CIPHER_CTX* FKey = nullptr;
+    // The crypto backend's key and keystream position; each backend defines it.
+    struct State;
+    std::unique_ptr<State> FState;
 };
 
 } // namespace vk

@@ -6,9 +6,7 @@
 #include "security/uSecurityUtils.h"
 
 #include <cstdint>
-
-typedef struct evp_mac_st EVP_MAC;
-typedef struct evp_mac_ctx_st EVP_MAC_CTX;
+#include <memory>
 
 namespace vk {
 
@@ -21,16 +19,17 @@ public:
 
     // Adds count bytes; a count of 0 or less adds nothing.
     void Update(const void* buffer, std::int32_t count);
-    void UpdateBytes(const Bytes& bytes);
+    void UpdateBytes(const Bytes& bytes) {
+        if (!bytes.empty())
+            Update(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    }
     // The 32-byte MAC of everything added. Called once.
     Bytes FinalBytes();
 
 private:
-    void Release();
-
-    EVP_MAC* FAlg = nullptr;
-    EVP_MAC_CTX* FHash = nullptr;
-    std::uint32_t FHashLen = 0;
+    // The crypto backend's keyed hash; each backend defines it.
+    struct State;
+    std::unique_ptr<State> FState;
 };
 
 } // namespace vk

@@ -1,8 +1,9 @@
 #pragma once
 
-// Stateless security routines on OpenSSL: random bytes, encodings,
-// constant-time comparison, SHA-256, HMAC-SHA256, PBKDF2, recovery codes and
-// the HMAC-based keystream used by the settings file.
+// Stateless security routines: random bytes, encodings, constant-time
+// comparison, SHA-256, HMAC-SHA256, PBKDF2, recovery codes and the HMAC-based
+// keystream used by the settings file. The primitives come from OpenSSL or,
+// in the Windows build, from CNG (security/openssl/, security/cng/).
 
 #include <cstddef>
 #include <cstdint>

@@ -28,7 +28,7 @@ inline std::map<std::string, std::string> TreeOf(const fs::path& root) {
     if (!fs::exists(root))
         return tree;
     for (const auto& item : fs::recursive_directory_iterator(root)) {
-        const std::string relative = fs::relative(item.path(), root).string();
+        const std::string relative = fs::relative(item.path(), root).generic_string();
         tree[relative] = item.is_directory() ? "<dir>" : ReadFile(item.path());
     }
     return tree;

@@ -23,7 +23,7 @@ Bytes SavedImage(const SettingsStore& store) {
 
 TEST_F(SettingsTest, ChangedNonceMacCiphertextOrSaltFailsTheCheckAndNoReaderLoadsIt) {
     const Bytes image = SavedImage(NewStore());
-    for (const std::size_t offset : {12ul, 27ul, 28ul, 43ul, 44ul, 75ul, 76ul, image.size() - 1}) {
+    for (const std::size_t offset : std::vector<std::size_t>{12, 27, 28, 43, 44, 75, 76, image.size() - 1}) {
         SCOPED_TRACE("offset " + std::to_string(offset));
         Bytes damaged = image;
         damaged[offset] ^= 0x01;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/SetVariable.h"
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -13,9 +15,9 @@ public:
     ScopedVariable(const char* name, const char* value) : FName(name) {
         if (const char* old = std::getenv(name))
             FOld = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
+        SetVariable(name, value);
     }
-    ~ScopedVariable() { FOld ? setenv(FName, FOld->c_str(), 1) : unsetenv(FName); }
+    ~ScopedVariable() { SetVariable(FName, FOld ? FOld->c_str() : nullptr); }
     ScopedVariable(const ScopedVariable&) = delete;
     ScopedVariable& operator=(const ScopedVariable&) = delete;
 

@@ -1,5 +1,7 @@
 #include "support/TempFolder.h"
 
+#include "support/SetVariable.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -23,8 +25,10 @@ TempFolder::TempFolder() {
     if (FPath.empty())
         throw std::runtime_error("cannot create a temporary folder");
     fs::create_directories(FPath / "home" / ".config");
-    setenv("HOME", (FPath / "home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (FPath / "home" / ".config").c_str(), 1);
+    SetVariable("HOME", (FPath / "home").string().c_str());
+    SetVariable("XDG_CONFIG_HOME", (FPath / "home" / ".config").string().c_str());
+    // Where the Windows build keeps its settings.
+    SetVariable("APPDATA", (FPath / "home" / ".config").string().c_str());
 }
 
 TempFolder::~TempFolder() {

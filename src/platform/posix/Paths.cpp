@@ -5,20 +5,6 @@
 
 namespace vk::platform {
 
-fs::path FullPath(const fs::path& path) {
-    if (path.empty())
-        return {};
-    std::error_code ec;
-    fs::path full = fs::absolute(path, ec);
-    if (ec)
-        return {};
-    full = full.lexically_normal();
-    // "/a/b/" normalises to "/a/b/": drop the separator, but keep the root's.
-    if (!full.has_filename() && full != full.root_path())
-        full = full.parent_path();
-    return full;
-}
-
 namespace {
 
 // stat() that follows links; false when the item is missing or unreachable.
