@@ -24,4 +24,11 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 scripts/fuzz.sh 25
 
+# One Wine server for the whole run: a server that ends between two tests
+# (it stops after a few idle seconds) resets the connection of the next one.
+# Wine's own services start once here, away from the tests' output: started
+# by a test, they would hold its output open and CTest would wait for ever.
+wineserver --persistent
+trap 'wineserver --kill || true' EXIT
+wineboot --init </dev/null >/dev/null 2>&1
 ctest --preset windows -j "$jobs"
