@@ -54,15 +54,20 @@ void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
         std::string stored = StoredRelativePath(fs::path(name));
         stored = SanitizeRelativePath(storedDir.empty() ? stored : storedDir + "\\" + stored);
 
-        const std::uint32_t attributes = folderAttributes.Get(full);
-        if (attributes == platform::INVALID_FILE_ATTRIBUTES)
+        const platform::ItemAttributes attributes = folderAttributes.Get(full);
+        if (attributes.Bits == platform::INVALID_FILE_ATTRIBUTES)
             throw Error(TranslateFormat("Cannot read the attributes of \"%s\".", full.string()));
         TEntryInfo entry;
         entry.RelativePath = stored;
         entry.SourceFullPath = full.string();
-        entry.Attr = static_cast<std::int32_t>(attributes);
-        entry.IsDir = (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(fs::file_size(full));
+        entry.Attr = static_cast<std::int32_t>(attributes.Bits);
+        entry.IsDir = (attributes.Bits & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // Only a regular file has contents to store: a pipe would block the
+        // reader and a device never ends.
+        if (!entry.IsDir && !attributes.FileSize)
+            throw fs::filesystem_error("cannot get file size", full,
+                                       std::make_error_code(std::errc::operation_not_supported));
+        entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(*attributes.FileSize);
         walk.List.push_back(entry);
 
         if (entry.IsDir) {

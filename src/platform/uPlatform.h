@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,20 @@ PathLimits SystemPathLimits();
 
 // The Windows bit set of the item; INVALID_FILE_ATTRIBUTES when it is missing.
 std::uint32_t GetFileAttributes(const fs::path& path);
+// What one look-up of an item gives: its bit set as GetFileAttributes returns
+// it, and the size of a regular file (none for a folder, a missing item or a
+// device, pipe or socket).
+struct ItemAttributes {
+    std::uint32_t Bits = INVALID_FILE_ATTRIBUTES;
+    std::optional<std::uint64_t> FileSize;
+};
 // The same for the items of one folder, read many at a time: the folder's own
 // record of hidden names is read once for all of them, not once per item.
 class FolderAttributes {
 public:
     explicit FolderAttributes(const fs::path& folder);
-    // GetFileAttributes of an item directly inside the folder.
-    std::uint32_t Get(const fs::path& item) const;
+    // GetFileAttributes of an item directly inside the folder, with its size.
+    ItemAttributes Get(const fs::path& item) const;
 
 private:
     std::vector<std::string> FHiddenNames;
@@ -160,6 +168,9 @@ private:
     FolderHandle(int handle, fs::path path) : FHandle(handle), FPath(std::move(path)) {}
     int FHandle = -1;
     fs::path FPath;
+    // True while the folder is known to have no record of hidden names (it
+    // was created empty by this handle's maker): a shown item needs no look-up.
+    mutable bool FNoHiddenRecord = false;
 };
 
 // --- host and environment ------------------------------------------------

@@ -136,10 +136,16 @@ TEST_F(AttributesTest, FolderAttributesAgreeWithOneItemAtATime) {
     const FolderAttributes folder(Temp.path());
     for (const char* name : {"listed", "plain", ".dotted", "read only", "listed folder", "missing", ".hidden"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(folder.Get(Temp / name), GetFileAttributes(Temp / name));
+        const ItemAttributes item = folder.Get(Temp / name);
+        EXPECT_EQ(item.Bits, GetFileAttributes(Temp / name));
+        if (fs::is_regular_file(Temp / name))
+            EXPECT_EQ(item.FileSize, fs::file_size(Temp / name));
+        else
+            EXPECT_FALSE(item.FileSize);
     }
-    EXPECT_EQ(folder.Get(Temp / "listed folder"), Directory | Hidden);
-    EXPECT_EQ(FolderAttributes(Temp / "missing folder").Get(Temp / "missing folder" / "x"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(folder.Get(Temp / "listed folder").Bits, Directory | Hidden);
+    EXPECT_EQ(FolderAttributes(Temp / "missing folder").Get(Temp / "missing folder" / "x").Bits,
+              INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace

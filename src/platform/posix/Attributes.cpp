@@ -71,10 +71,10 @@ bool SetReadOnly(const fs::path& fullPath, const struct stat& info, bool readOnl
 // listedHidden answers whether the folder's list names the item; it is asked
 // only for an item that exists and whose name has no leading dot.
 template <typename ListedHidden>
-std::uint32_t AttributesOf(const fs::path& fullPath, const ListedHidden& listedHidden) {
+ItemAttributes AttributesOf(const fs::path& fullPath, const ListedHidden& listedHidden) {
     struct stat info {};
     if (fullPath.empty() || ::stat(fullPath.c_str(), &info) != 0)
-        return INVALID_FILE_ATTRIBUTES;
+        return {};
     std::uint32_t attributes = 0;
     if (S_ISDIR(info.st_mode))
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
@@ -83,20 +83,23 @@ std::uint32_t AttributesOf(const fs::path& fullPath, const ListedHidden& listedH
     if (StartsWithDot(fullPath) || listedHidden())
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     attributes |= ReadExtraBits(fullPath);
-    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    ItemAttributes item{attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes, std::nullopt};
+    if (S_ISREG(info.st_mode))
+        item.FileSize = static_cast<std::uint64_t>(info.st_size);
+    return item;
 }
 
 } // namespace
 
 std::uint32_t GetFileAttributes(const fs::path& path) {
     const fs::path fullPath = FullPath(path);
-    return AttributesOf(fullPath, [&] { return detail::IsListedHidden(fullPath); });
+    return AttributesOf(fullPath, [&] { return detail::IsListedHidden(fullPath); }).Bits;
 }
 
 FolderAttributes::FolderAttributes(const fs::path& folder)
     : FHiddenNames(detail::ListedHiddenNames(FullPath(folder))) {}
 
-std::uint32_t FolderAttributes::Get(const fs::path& item) const {
+ItemAttributes FolderAttributes::Get(const fs::path& item) const {
     const fs::path fullPath = FullPath(item);
     return AttributesOf(fullPath, [&] { return detail::IsListedIn(FHiddenNames, fullPath.filename().string()); });
 }

@@ -45,7 +45,8 @@ FolderHandle FolderHandle::Open(const fs::path& path) {
     return FolderHandle(handle, path);
 }
 
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept : FHandle(other.FHandle), FPath(std::move(other.FPath)) {
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : FHandle(other.FHandle), FPath(std::move(other.FPath)), FNoHiddenRecord(other.FNoHiddenRecord) {
     other.FHandle = -1;
 }
 
@@ -55,6 +56,7 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
             ::close(FHandle);
         FHandle = other.FHandle;
         FPath = std::move(other.FPath);
+        FNoHiddenRecord = other.FNoHiddenRecord;
         other.FHandle = -1;
     }
     return *this;
@@ -85,6 +87,7 @@ FolderHandle FolderHandle::Folder(const std::string& name) const {
     // already there keeps its mode.
     if (created && ::fchmod(handle, 0700) != 0)
         RaiseSystemError(operation, errno);
+    folder.FNoHiddenRecord = created;
     return folder;
 }
 
@@ -127,8 +130,13 @@ bool FolderHandle::SetFileAttributes(FileStream& file, const std::string& name, 
         ok = ::fsetxattr(handle, ExtraBitsAttribute, value.data(), value.size(), 0) == 0 || errno == ENOTSUP;
     }
     const bool hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-    if (!(hidden && !name.empty() && name.front() == '.'))
+    // A shown name in a folder without a list is already shown: no look-up
+    // of a list that is not there, once per file of a large tree.
+    const bool listChanges = hidden ? name.empty() || name.front() != '.' : !FNoHiddenRecord;
+    if (listChanges) {
         ok = detail::SetListedHiddenAt(FHandle, name, hidden) && ok;
+        FNoHiddenRecord = false;
+    }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
         ok = ::fchmod(handle, 0400) == 0 && ok;
     return ok;

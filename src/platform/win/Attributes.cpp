@@ -23,8 +23,23 @@ std::uint32_t GetFileAttributes(const fs::path& path) {
 // to read once.
 FolderAttributes::FolderAttributes(const fs::path&) {}
 
-std::uint32_t FolderAttributes::Get(const fs::path& item) const {
-    return GetFileAttributes(item);
+ItemAttributes FolderAttributes::Get(const fs::path& item) const {
+    const fs::path fullPath = FullPath(item);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (fullPath.empty() || !::GetFileAttributesExW(detail::Utf16(fullPath).c_str(), GetFileExInfoStandard, &data))
+        return {};
+    ItemAttributes attributes{data.dwFileAttributes, std::nullopt};
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return attributes;
+    // A link's own record has no size: its target's is the one stored.
+    std::error_code error;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        attributes.FileSize = fs::file_size(fullPath, error);
+    else
+        attributes.FileSize = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (error)
+        attributes.FileSize.reset();
+    return attributes;
 }
 
 bool SetFileAttributes(const fs::path& path, std::uint32_t attributes) {
