@@ -11,6 +11,7 @@
 #include "translation/translation.h"
 
 #include <cstring>
+#include <future>
 
 namespace vk {
 
@@ -145,12 +146,6 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         // A name extraction would refuse is refused before anything is written.
         if (!IsPlainRootName(source.RootName))
             throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.", source.RootName));
-        const TEntryList list = Enumerate(sourcePath, source);
-        // A table that extraction would refuse is never written.
-        CheckEntryTable(source.RootName, source.RootIsFolder, list);
-        const std::int64_t total = TotalPayloadSize(source.RootName, list);
-        CheckLockerOutsideSource(lockerPath, sourcePath, list);
-
         // Drawn in this order: master key, password salt, recovery salt,
         // nonce, recovery code.
         TLockerHeader header;
@@ -159,17 +154,33 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         header.RecoverySlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
         header.Nonce = RandomBytes(LockerNonceLength);
         const std::string recoveryCode = GenerateRecoveryCode();
-        header.PasswordSlot.WrappedKey =
-            WrapMasterKey(masterKey, password, header.PasswordSlot.Salt, header.PasswordSlot.Iterations);
-        header.RecoverySlot.WrappedKey =
-            WrapMasterKey(masterKey, recoveryCode, header.RecoverySlot.Salt, header.RecoverySlot.Iterations);
-        header.PayloadMac.assign(LockerMacLength, 0);
-        header.PayloadLength = 0;
+        // The two key derivations are most of a small locker's time and need
+        // nothing from the source: each runs on a thread of its own while the
+        // source is walked and written. Their results go into the header last.
+        const auto wrapAside = [&masterKey](const std::string& secret, const TLockerKeySlot& slot) {
+            return std::async(std::launch::async, [&masterKey, &secret, salt = slot.Salt, iterations = slot.Iterations] {
+                return WrapMasterKey(masterKey, secret, salt, iterations);
+            });
+        };
+        std::future<Bytes> passwordWrap = wrapAside(password, header.PasswordSlot);
+        std::future<Bytes> recoveryWrap = wrapAside(recoveryCode, header.RecoverySlot);
+
+        const TEntryList list = Enumerate(sourcePath, source);
+        // A table that extraction would refuse is never written.
+        CheckEntryTable(source.RootName, source.RootIsFolder, list);
+        const std::int64_t total = TotalPayloadSize(source.RootName, list);
+        CheckLockerOutsideSource(lockerPath, sourcePath, list);
+
         encKey = DeriveSubKey(masterKey, "enc");
         macKey = DeriveSubKey(masterKey, "mac");
 
         platform::FileStream stream(lockerPath, platform::FileStream::Mode::CreatePrivate);
         lockerOpened = true;
+        // Room for the header: its wrapped keys, MAC and length come at the end.
+        header.PasswordSlot.WrappedKey.assign(LockerKeyLength, 0);
+        header.RecoverySlot.WrappedKey.assign(LockerKeyLength, 0);
+        header.PayloadMac.assign(LockerMacLength, 0);
+        header.PayloadLength = 0;
         WriteLockerHeader(stream, header);
 
         TLockerWriter writer(stream, macKey, encKey, header.Nonce);
@@ -182,9 +193,10 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
             throw;
         }
         header.PayloadLength = writer.Written();
-        stream.Seek(LockerMacOffset);
-        WriteBytes(stream, header.PayloadMac);
-        WriteInt64(stream, header.PayloadLength);
+        header.PasswordSlot.WrappedKey = passwordWrap.get();
+        header.RecoverySlot.WrappedKey = recoveryWrap.get();
+        stream.Seek(0);
+        WriteLockerHeader(stream, header);
         stream.Close();
 
         result.Success = true;
