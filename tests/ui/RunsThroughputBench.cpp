@@ -1,11 +1,13 @@
 // A benchmark run by hand, never by CTest: hiding and restoring one large
-// file through the window's operations against the locker engine alone, to
+// file through the window's operations against the same operations of the
+// protect module without the window, and against the locker engine alone, to
 // show what the window's event processing at progress reports costs.
 //
 //   vk_ui_tests --gtest_also_run_disabled_tests --gtest_filter='*ThroughputBench*'
 //
 // VEILKEEP_BENCH_MIB sets the file size (default 1024). Build optimised.
 
+#include "protect/uProtect.h"
 #include "ui/RunsFixture.h"
 
 #include <algorithm>
@@ -48,7 +50,8 @@ void Report(const char* what, Seconds seconds, std::int64_t mebibytes) {
 
 // One pass of every measurement, in seconds.
 struct Pass {
-    Seconds engineCreate, engineVerify, engineExtract, callbackCreate, callbackExtract, windowHide, windowRestore;
+    Seconds engineCreate, engineVerify, engineExtract, callbackCreate, callbackExtract, moduleHide, moduleRestore,
+        windowHide, windowRestore;
 };
 
 TEST_F(RunsTest, DISABLED_ThroughputBenchHideAndRestoreThroughTheWindowAndTheEngine) {
@@ -99,7 +102,12 @@ TEST_F(RunsTest, DISABLED_ThroughputBenchHideAndRestoreThroughTheWindowAndTheEng
         fs::remove_all(out);
         fs::remove(LockerOf(file));
 
-        // The window's operations: the above plus flushing to disk, rename and deletion.
+        // The protect module alone: create, verify, flush, rename and delete, without callbacks.
+        keepBest(best.moduleHide, SecondsOf([&] { ASSERT_TRUE(HideItem(itemText, TestPassword, false, {}).Success); }));
+        keepBest(best.moduleRestore,
+                 SecondsOf([&] { ASSERT_TRUE(RestoreItem(itemText, TestPassword, false, {}).Success); }));
+
+        // The window's operations: the same hide and restore, reporting progress to the window.
         keepBest(best.windowHide, SecondsOf([&] { ASSERT_TRUE(main.HidePathIntoLocker(ToQ(file), message)); }));
         keepBest(best.windowRestore, SecondsOf([&] { ASSERT_TRUE(main.RestorePathFromLocker(ToQ(file), message)); }));
         main.EndBusy();
@@ -111,10 +119,14 @@ TEST_F(RunsTest, DISABLED_ThroughputBenchHideAndRestoreThroughTheWindowAndTheEng
     Report("engine: verify", best.engineVerify, mebibytes);
     Report("engine: create + verify",
            {best.engineCreate.wall + best.engineVerify.wall, best.engineCreate.cpu + best.engineVerify.cpu}, mebibytes);
+    Report("module: hide without the window", best.moduleHide, mebibytes);
     Report("window: hide (create, verify, flush, rename, delete)", best.windowHide, mebibytes);
     Report("engine: extract", best.engineExtract, mebibytes);
     Report("engine: extract with the window's callbacks", best.callbackExtract, mebibytes);
+    Report("module: restore without the window", best.moduleRestore, mebibytes);
     Report("window: restore (extract, flush, delete locker)", best.windowRestore, mebibytes);
+    std::printf("window / module: hide %.3f, restore %.3f (wall)\n", best.windowHide.wall / best.moduleHide.wall,
+                best.windowRestore.wall / best.moduleRestore.wall);
 }
 
 } // namespace
