@@ -124,6 +124,28 @@ TEST_F(AttributesTest, HiddenTravelsWithRename) {
     EXPECT_FALSE(HasHiddenList());
 }
 
+// Files made through a folder handle: the list gains the hidden names only,
+// a shown name leaves it, and a folder made empty gets no list for shown files.
+TEST_F(AttributesTest, FilesMadeThroughAFolderHandleKeepTheListRight) {
+    test::WriteFile(Temp / ".hidden", "was hidden\n");
+    const FolderHandle existing = FolderHandle::Open(Temp.path());
+    const auto make = [](const FolderHandle& folder, const std::string& name, std::uint32_t attributes) {
+        FileStream file = folder.CreateFile(name);
+        EXPECT_TRUE(folder.SetFileAttributes(file, name, attributes)) << name;
+        file.Close();
+    };
+    make(existing, "was hidden", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(HasHiddenList());
+
+    const FolderHandle created = existing.Folder("new");
+    make(created, "shown", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(fs::exists(Temp / "new" / ".hidden"));
+    make(created, "secret", Hidden);
+    make(created, "shown too", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadFile(Temp / "new" / ".hidden"), "secret\n");
+    EXPECT_EQ(GetFileAttributes(Temp / "new" / "secret"), Hidden);
+}
+
 // Read for a whole folder at once, every item gets what it gets alone.
 TEST_F(AttributesTest, FolderAttributesAgreeWithOneItemAtATime) {
     test::WriteFile(Temp / ".hidden", "listed\nlisted folder\nmissing\n");
