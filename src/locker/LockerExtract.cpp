@@ -113,8 +113,8 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         return result;
     }
     Bytes buffer;
-    Bytes masterKey, encKey, macKey;
-    WipeOnExit wipe{&buffer, &masterKey, &encKey, &macKey};
+    Bytes masterKey, encKey, sealKey;
+    WipeOnExit wipe{&buffer, &masterKey, &encKey, &sealKey};
 
     // Raised to the caller rather than reported: no target, or a locker
     // that cannot be opened.
@@ -129,7 +129,10 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
 
     try {
         const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Read);
-        TOpenedLocker opened = OpenLockerWithSecret(stream, header, secret);
+        // The MAC pass seals the bytes it authenticates under a key of this
+        // call alone; the decryption pass must see bytes of the same seal.
+        sealKey = RandomBytes(TPayloadSeal::KeyLength);
+        TOpenedLocker opened = OpenLockerWithSecret(stream, header, secret, &sealKey);
         masterKey = std::move(opened.MasterKey);
         if (opened.Slot == OpenedSlot::None) {
             result.MessageText = TranslateText("Invalid password or recovery code.");
@@ -139,7 +142,6 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             result.RecoveryCode = secret;
 
         encKey = DeriveSubKey(masterKey, "enc");
-        macKey = DeriveSubKey(masterKey, "mac");
         // The whole table follows the canonical rule before anything is written.
         const TEntryTable table = ReadEntryTable(stream, encKey, header);
         // Allocated once, no larger than the largest file needs: file content
@@ -149,7 +151,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             largest = std::max(largest, entry.IsDir ? 0 : entry.Size);
         buffer.resize(static_cast<std::size_t>(std::min(largest, static_cast<std::int64_t>(ChunkSize))));
 
-        TLockerReader reader(stream, encKey, macKey, header.Nonce, header.PayloadLength);
+        TLockerReader reader(stream, encKey, sealKey, header.Nonce, header.PayloadLength);
         const std::string rootName = reader.ReadString();
         const bool rootIsFolder = reader.ReadByte() != 0;
         const std::int32_t count = reader.ReadInt32();
@@ -180,7 +182,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             ExtractFile(reader, folder, components.back(), outPath, entry, buffer, header.PayloadLength, progress,
                         cancel);
         }
-        if (!reader.MacMatches(header.PayloadMac))
+        if (!reader.SealMatches(opened.PayloadSeal))
             RaiseChanged();
         progress.Report(lockerPath, header.PayloadLength, header.PayloadLength);
         result.Success = true;

@@ -1,8 +1,11 @@
 #include "locker/LockerFormat.h"
 
+#include "locker/TPayloadSeal.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "translation/translation.h"
+
+#include <optional>
 
 namespace vk {
 
@@ -76,26 +79,35 @@ Bytes WrapMasterKey(const Bytes& masterKey, const std::string& secret, const Byt
 }
 
 std::optional<Bytes> TryOpenSlot(LockerStream& stream, const TLockerHeader& header, const TLockerKeySlot& slot,
-                                 const std::string& secret) {
+                                 const std::string& secret, const Bytes* sealKey, Bytes* seal) {
     if (slot.Iterations > MaxAcceptedIterations)
         throw Error(TranslateText("Invalid locker iteration count."));
     // Unwrapping is the same XOR as wrapping.
     Bytes candidate = WrapMasterKey(slot.WrappedKey, secret, slot.Salt, slot.Iterations);
     Bytes macKey = DeriveSubKey(candidate, "mac");
     WipeOnExit wipe{&macKey};
-    const Bytes computed = ComputePayloadMac(stream, LockerHeaderSize, header.PayloadLength, macKey, header.Nonce);
-    if (ConstantTimeEquals(computed, header.PayloadMac))
+    std::optional<TPayloadSeal> sealing;
+    if (sealKey != nullptr)
+        sealing.emplace(*sealKey);
+    const Bytes computed = ComputePayloadMac(stream, LockerHeaderSize, header.PayloadLength, macKey, header.Nonce,
+                                             sealing ? &*sealing : nullptr);
+    if (ConstantTimeEquals(computed, header.PayloadMac)) {
+        if (sealing && seal != nullptr)
+            *seal = sealing->Final();
         return candidate;
+    }
     SecureWipe(candidate);
     return std::nullopt;
 }
 
-TOpenedLocker OpenLockerWithSecret(LockerStream& stream, const TLockerHeader& header, const std::string& secret) {
+TOpenedLocker OpenLockerWithSecret(LockerStream& stream, const TLockerHeader& header, const std::string& secret,
+                                   const Bytes* sealKey) {
     TOpenedLocker opened;
-    if (auto key = TryOpenSlot(stream, header, header.PasswordSlot, secret)) {
+    if (auto key = TryOpenSlot(stream, header, header.PasswordSlot, secret, sealKey, &opened.PayloadSeal)) {
         opened.Slot = OpenedSlot::Password;
         opened.MasterKey = std::move(*key);
-    } else if (auto recoveryKey = TryOpenSlot(stream, header, header.RecoverySlot, secret)) {
+    } else if (auto recoveryKey =
+                   TryOpenSlot(stream, header, header.RecoverySlot, secret, sealKey, &opened.PayloadSeal)) {
         opened.Slot = OpenedSlot::Recovery;
         opened.MasterKey = std::move(*recoveryKey);
     }

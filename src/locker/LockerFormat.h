@@ -65,17 +65,21 @@ Bytes WrapMasterKey(const Bytes& masterKey, const std::string& secret, const Byt
 // Tries one slot with the secret: derives the candidate master key and checks
 // the payload MAC over the whole payload. Returns the master key when it
 // matches. Raises "Iterations must be positive." for a count of 0 or less.
+// With a seal key, seal gets the seal of the payload it authenticated.
 std::optional<Bytes> TryOpenSlot(LockerStream& stream, const TLockerHeader& header, const TLockerKeySlot& slot,
-                                 const std::string& secret);
+                                 const std::string& secret, const Bytes* sealKey = nullptr, Bytes* seal = nullptr);
 
 // Which slot opened a locker.
 enum class OpenedSlot { None, Password, Recovery };
 struct TOpenedLocker {
     OpenedSlot Slot = OpenedSlot::None;
-    Bytes MasterKey; // wiped by the caller
+    Bytes MasterKey;   // wiped by the caller
+    Bytes PayloadSeal; // of the authenticated payload, when a seal key was given
 };
-// The password slot, then the recovery slot with the same secret.
-TOpenedLocker OpenLockerWithSecret(LockerStream& stream, const TLockerHeader& header, const std::string& secret);
+// The password slot, then the recovery slot with the same secret. With a
+// seal key, the pass that authenticates the payload also seals it.
+TOpenedLocker OpenLockerWithSecret(LockerStream& stream, const TLockerHeader& header, const std::string& secret,
+                                   const Bytes* sealKey = nullptr);
 
 // Wipes the listed key buffers when the scope ends, on every path.
 class WipeOnExit {

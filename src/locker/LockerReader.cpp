@@ -13,13 +13,11 @@ const char* const StreamReadError = "Stream read error";
 
 } // namespace
 
-TLockerReader::TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& macKey, const Bytes& nonce,
-                             std::int64_t payloadLength)
-    : FStream(stream), FAes(encKey, nonce), FMac(macKey),
-      FPipeline(
-          {[this](const std::uint8_t* data, std::size_t size) { FMac.Update(data, static_cast<std::int32_t>(size)); }}),
+TLockerReader::TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& sealKey,
+                             const Bytes& nonce, std::int64_t payloadLength)
+    : FStream(stream), FAes(encKey, nonce), FSeal(sealKey),
+      FPipeline({[this](const std::uint8_t* data, std::size_t size) { FSeal.Update(data, size); }}),
       FPayloadLength(payloadLength) {
-    FMac.UpdateBytes(nonce);
     FStream.Seek(LockerHeaderSize);
 }
 
@@ -37,13 +35,13 @@ void TLockerReader::FetchChunk() {
     FChunkPos = 0;
 }
 
-bool TLockerReader::MacMatches(const Bytes& payloadMac) {
+bool TLockerReader::SealMatches(const Bytes& authenticatedSeal) {
     while (FFetched < FPayloadLength)
         FetchChunk();
     FChunkPos = FChunkSize;
     FPipeline.Finish();
     FConsumed = FPayloadLength;
-    return ConstantTimeEquals(FMac.FinalBytes(), payloadMac);
+    return ConstantTimeEquals(FSeal.Final(), authenticatedSeal);
 }
 
 void TLockerReader::Read(void* buffer, std::int64_t count) {

@@ -2,14 +2,15 @@
 
 // Reads a locker's payload in order, decrypting as it goes. The ciphertext is
 // read a chunk at a time into the pipeline, whose stage adds every byte to a
-// MAC of its own on another thread while the caller decrypts and writes, so a
-// locker that changed after its MAC was checked is noticed at the end. Small
+// seal on another thread while the caller decrypts and writes; compared with
+// the seal of the pass that checked the MAC, it shows at the end whether the
+// locker changed after its MAC was checked. Small
 // fields come from the chunk, so a tree of many small entries costs few system
 // calls. Nothing is ever read from beyond the authenticated payload.
 
 #include "locker/ChunkPipeline.h"
 #include "locker/TAesCtrTransform.h"
-#include "locker/THmacSha256.h"
+#include "locker/TPayloadSeal.h"
 #include "platform/uPlatform.h"
 #include "security/uSecurityUtils.h"
 
@@ -21,7 +22,7 @@ namespace vk {
 class TLockerReader {
 public:
     // Starts at the first payload byte.
-    TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& macKey, const Bytes& nonce,
+    TLockerReader(platform::FileStream& stream, const Bytes& encKey, const Bytes& sealKey, const Bytes& nonce,
                   std::int64_t payloadLength);
     TLockerReader(const TLockerReader&) = delete;
     TLockerReader& operator=(const TLockerReader&) = delete;
@@ -39,9 +40,9 @@ public:
     std::int64_t Done() const { return FConsumed; }
     std::int64_t Remaining() const { return FPayloadLength - FConsumed; }
 
-    // Reads what is left of the payload into the MAC and compares the MAC of
-    // everything read with the stored one. Called once, at the end.
-    bool MacMatches(const Bytes& payloadMac);
+    // Reads what is left of the payload into the seal and compares the seal
+    // of everything read with the one the MAC pass took. Called once, at the end.
+    bool SealMatches(const Bytes& authenticatedSeal);
 
 private:
     // Reads the next chunk of ciphertext and passes it to the MAC.
@@ -49,8 +50,8 @@ private:
 
     platform::FileStream& FStream;
     TAesCtrTransform FAes;
-    THmacSha256 FMac;
-    TChunkPipeline FPipeline; // after the MAC: its stage uses it
+    TPayloadSeal FSeal;
+    TChunkPipeline FPipeline; // after the seal: its stage uses it
     std::int64_t FPayloadLength;
     std::int64_t FConsumed = 0;           // payload bytes handed out
     std::int64_t FFetched = 0;            // payload bytes read from the file

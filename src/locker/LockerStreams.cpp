@@ -4,6 +4,7 @@
 #include "locker/LockerFormat.h"
 #include "locker/TAesCtrTransform.h"
 #include "locker/THmacSha256.h"
+#include "locker/TPayloadSeal.h"
 #include "platform/Error.h"
 
 #include <algorithm>
@@ -164,13 +165,16 @@ std::string ReadDecryptedString(LockerStream& stream, TAesCtrTransform& aes) {
 }
 
 Bytes ComputePayloadMac(LockerStream& stream, std::int64_t start, std::int64_t length, const Bytes& macKey,
-                        const Bytes& nonce) {
+                        const Bytes& nonce, TPayloadSeal* seal) {
     THmacSha256 mac(macKey);
     mac.UpdateBytes(nonce);
     stream.Seek(start);
     // The next chunk is read while the MAC takes in the one before.
-    TChunkPipeline pipeline(
-        {[&mac](const std::uint8_t* data, std::size_t size) { mac.Update(data, static_cast<std::int32_t>(size)); }});
+    std::vector<TChunkPipeline::Stage> stages{
+        [&mac](const std::uint8_t* data, std::size_t size) { mac.Update(data, static_cast<std::int32_t>(size)); }};
+    if (seal != nullptr)
+        stages.push_back([seal](const std::uint8_t* data, std::size_t size) { seal->Update(data, size); });
+    TChunkPipeline pipeline(std::move(stages));
     for (std::int64_t remaining = length; remaining > 0;) {
         const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(remaining, ChunkSize));
         std::uint8_t* chunk = pipeline.Current();

@@ -12,6 +12,8 @@
 
 namespace vk {
 
+class TPayloadSeal;
+
 class THmacSha256;
 class TAesCtrTransform;
 
@@ -54,9 +56,10 @@ std::string ReadDecryptedString(LockerStream& stream, TAesCtrTransform& aes);
 
 // HMAC-SHA256 with macKey over the nonce and then length bytes of the stream
 // from start, read a chunk at a time while the MAC of the chunk before is
-// computed on another thread.
+// computed on another thread. A seal, when given, takes in the same bytes
+// (without the nonce) on a thread of its own.
 Bytes ComputePayloadMac(LockerStream& stream, std::int64_t start, std::int64_t length, const Bytes& macKey,
-                        const Bytes& nonce);
+                        const Bytes& nonce, TPayloadSeal* seal = nullptr);
 
 // The 32-bit UTF-8 length and the bytes of a string field.
 std::int64_t EncodedStringSize(const std::string& text);

@@ -150,9 +150,10 @@ TEST(HostileLockers, VerificationChecksRootNameBeforeEntryCount) {
     EXPECT_EQ(message, "Locker verification failed (invalid entry count).");
 }
 
-// A locker changed after its MAC was checked: the decryption pass computes the
-// MAC again and compares each entry header with the checked table, so the
-// extraction fails instead of reporting success.
+// A locker changed after its MAC was checked: the decryption pass seals the
+// bytes it reads and compares the seal with the MAC pass's, and each entry
+// header with the checked table, so the extraction fails instead of reporting
+// success.
 TEST(HostileLockers, ALockerChangedBetweenThePassesFails) {
     // The decryption pass reads a chunk at a time; the changes lie beyond the
     // first chunk, which is read before the first progress report.
