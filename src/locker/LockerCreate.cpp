@@ -70,25 +70,28 @@ void CheckLockerOutsideSource(const std::string& lockerPath, const std::string& 
 
 // Reads one file's content straight into the writer's chunks. The stored
 // size was taken during enumeration; a file that has since grown or shrunk
-// fails the creation, since its entry could not be read back.
+// fails the creation, since its entry could not be read back. Each read asks
+// for one byte more than the file should still hold, so a small file's
+// content and its end come from one call.
 void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, std::int64_t done, std::int64_t total,
                       TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
     platform::FileStream input(entry.SourceFullPath, platform::FileStream::Mode::Read);
     std::int64_t position = 0;
-    while (position < entry.Size) {
+    for (;;) {
         CheckCancelled(cancel);
         std::size_t room = 0;
         std::uint8_t* space = writer.Space(room);
-        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(entry.Size - position, room));
-        const std::size_t got = input.Read(space, wanted);
-        if (got == 0)
-            break;
-        writer.Commit(got);
+        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(entry.Size - position + 1, room));
+        const std::size_t got = input.ReadOnce(space, wanted);
         position += static_cast<std::int64_t>(got);
+        if (got == 0 || position > entry.Size)
+            break; // the end, or a byte the entry has no room for
+        writer.Commit(got);
         progress.ReportThrottled(entry.SourceFullPath, done + position, total);
+        if (position == entry.Size && got < wanted)
+            break; // the byte asked for beyond the stored size is not there
     }
-    std::uint8_t extra = 0;
-    if (position != entry.Size || input.Read(&extra, 1) != 0)
+    if (position != entry.Size)
         throw Error(TranslateFormat("The file \"%s\" changed while it was being locked.", entry.SourceFullPath));
     input.Close();
 }

@@ -122,6 +122,9 @@ public:
 
     // Reads up to count bytes; returns how many were read (0 at the end).
     std::size_t Read(void* buffer, std::size_t count);
+    // At most count bytes with one call to the system: fewer at the end of
+    // the file (0 there), and for a regular file only there.
+    std::size_t ReadOnce(void* buffer, std::size_t count);
     void Write(const void* buffer, std::size_t count);
     void Seek(std::int64_t position);
     std::int64_t Position() const;

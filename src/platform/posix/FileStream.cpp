@@ -58,16 +58,22 @@ std::size_t FileStream::Read(void* buffer, std::size_t count) {
     auto* bytes = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = ::read(FHandle, bytes + done, count - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            RaiseSystemError("Cannot read file " + Quoted(FPath), errno);
+        const std::size_t got = ReadOnce(bytes + done, count - done);
         if (got == 0)
             break;
-        done += static_cast<std::size_t>(got);
+        done += got;
     }
     return done;
+}
+
+std::size_t FileStream::ReadOnce(void* buffer, std::size_t count) {
+    for (;;) {
+        const ssize_t got = ::read(FHandle, buffer, count);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            RaiseSystemError("Cannot read file " + Quoted(FPath), errno);
+    }
 }
 
 void FileStream::Write(const void* buffer, std::size_t count) {

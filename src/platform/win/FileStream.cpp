@@ -49,15 +49,20 @@ std::size_t FileStream::Read(void* buffer, std::size_t count) {
     auto* bytes = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-        DWORD got = 0;
-        if (!::ReadFile(HandleOf(FHandle), bytes + done, chunk, &got, nullptr))
-            RaiseLastError("Cannot read file " + Quoted(FPath));
+        const std::size_t got = ReadOnce(bytes + done, count - done);
         if (got == 0)
             break;
         done += got;
     }
     return done;
+}
+
+std::size_t FileStream::ReadOnce(void* buffer, std::size_t count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(HandleOf(FHandle), buffer, chunk, &got, nullptr))
+        RaiseLastError("Cannot read file " + Quoted(FPath));
+    return got;
 }
 
 void FileStream::Write(const void* buffer, std::size_t count) {
