@@ -18,6 +18,8 @@ namespace vk {
 namespace {
 
 constexpr int ProgressSteps = 1000;
+// Milliseconds between two progress reports the window shows: 60 frames a second.
+constexpr qint64 ProgressInterval = 16;
 
 // Lets the window draw itself and handle clicks (Stop among them) while a
 // long operation runs on this thread.
@@ -50,6 +52,7 @@ void TfrmMain::BeginBusy(int total) {
     btnStop->setEnabled(true);
     ProgressBar1->setRange(0, ProgressSteps);
     ProgressBar1->setValue(0);
+    FProgressShown.invalidate();
 
     UpdateStatusLabel();
     UpdateCommandStates();
@@ -109,6 +112,13 @@ int TfrmMain::ProgressPosition(std::int64_t done, std::int64_t total, int minimu
 }
 
 void TfrmMain::LockerProgress(const std::string& /*path*/, std::int64_t done, std::int64_t total) {
+    // A folder of many small files reports at the end of every file, far more
+    // often than the screen can show it or a click can come: the bar, the
+    // counter and the window's events are served at most every
+    // ProgressInterval, and always at the end of an item.
+    if (done < total && FProgressShown.isValid() && FProgressShown.elapsed() < ProgressInterval)
+        return;
+    FProgressShown.start();
     ProgressBar1->setValue(ProgressPosition(done, total, ProgressBar1->minimum(), ProgressBar1->maximum()));
     UpdateStatusLabel();
     ProcessPendingEvents();

@@ -23,6 +23,7 @@
 #include "ui/HelpPages.h"
 #include "ui/RecoverySheet.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -274,6 +275,7 @@ private:
     void RequestStop();            // Stop's effect, without processing events
     bool FCloseRequested = false;  // the window closes when the run ends
     bool FBusyCursorShown = false; // the busy cursor is set by BeginBusy
+    QElapsedTimer FProgressShown;  // since the last progress report was shown
 
     // MainRuns.cpp: the four hide and restore runs share one procedure.
     void RunOverRows(const TRunKind& run);
