@@ -21,7 +21,8 @@ std::string SanitizeRelativePath(const std::string& path);
 
 // The stored form of a path below the root: components joined with
 // backslashes. Raises vk::Error naming the item when a component holds a
-// backslash, which the format could not give back faithfully.
+// backslash or is no text (see platform::Utf8FromPath), which the format
+// could not give back faithfully.
 std::string StoredRelativePath(const std::filesystem::path& relative);
 
 // The one rule for a locker's root name, shared by creation, verification and
