@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A locker made by the Windows vklocker.exe (run under Wine) opens with the
-# Linux vklocker, and the reverse; the extracted trees equal the source.
+# Linux vklocker, and the reverse; the extracted trees equal the source, names
+# outside ASCII included (lockers store them as UTF-8 on both systems).
 # Usage: LockersAcrossPlatforms.sh LINUX_VKLOCKER WINDOWS_VKLOCKER WORK_FOLDER
 # Skips (exit 77) when Wine or the Windows program is missing.
 set -euo pipefail
@@ -11,11 +12,18 @@ work=$3
 command -v wine >/dev/null || { echo "wine is not installed: skipped"; exit 77; }
 [ -f "$windows" ] || { echo "no Windows build at $windows: skipped"; exit 77; }
 export WINEDEBUG=-all
+# Wine reads the command line and the file names in the locale's character set.
+export LC_ALL=C.UTF-8
 
 rm -rf "$work"
 mkdir -p "$work/Docs/Sub/Empty"
 cd "$work"
+mkdir -p "Docs/日本" "Docs/Ωμέγα ☂"
 printf 'top level\n' > Docs/readme.txt
+printf 'sharp s\n' > "Docs/日本/ß"
+printf 'accents\n' > "Docs/été.txt"
+printf 'emoji\n' > "Docs/😀 grin.txt"
+: > "Docs/Ωμέγα ☂/Ünïcødé 文件"
 printf 'second line\r\nwith CRLF\n' > Docs/Sub/notes.txt
 head -c 300000 /dev/urandom > Docs/Sub/random.bin
 : > Docs/empty.txt
@@ -27,6 +35,8 @@ same_tree() {
 
 wine "$windows" create --password-file password Docs from-windows.vklocker >/dev/null
 "$linux" verify --password-file password from-windows.vklocker
+"$linux" list --password-file password from-windows.vklocker | grep -q "日本/ß" ||
+    { echo "FAILED: the Windows locker does not list its names in UTF-8"; exit 1; }
 "$linux" extract --password-file password from-windows.vklocker extracted-on-linux >/dev/null
 same_tree extracted-on-linux "Windows locker opened on Linux"
 
@@ -41,4 +51,19 @@ if wine "$windows" extract --password-file wrong from-linux.vklocker wrong-targe
     echo "FAILED: a wrong password opened the Linux locker on Windows"; exit 1
 fi
 [ ! -e wrong-target/Docs ] || { echo "FAILED: a wrong password wrote files"; exit 1; }
+# A name made on Linux that is not UTF-8 (Latin-1 here) cannot name a
+# Windows file: extraction there refuses the locker and writes nothing.
+mkdir -p Latin
+printf 'latin-1 name\n' > "Latin/caf$(printf '\xe9').txt"
+"$linux" create --password-file password Latin latin.vklocker >/dev/null
+if wine "$windows" extract --password-file password latin.vklocker latin-target >/dev/null 2>latin.err; then
+    echo "FAILED: a name that is not UTF-8 was extracted on Windows"; exit 1
+fi
+grep -q "is not UTF-8 text" latin.err || { echo "FAILED: unexpected message: $(cat latin.err)"; exit 1; }
+[ ! -e latin-target/Latin ] || { echo "FAILED: a refused locker wrote files"; exit 1; }
+
+# Arguments outside ASCII reach vklocker.exe as the names they are.
+cp from-linux.vklocker "Wörter ☂.vklocker"
+wine "$windows" extract --password-file password "Wörter ☂.vklocker" "Ziel 日本" >/dev/null
+same_tree "Ziel 日本" "a locker and a folder named outside ASCII on Windows"
 echo "lockers open across Linux and Windows"
