@@ -24,6 +24,8 @@ inline std::filesystem::path ToPath(const QString& text) {
 inline QString ToQString(const std::filesystem::path& path) {
     return QString::fromStdString(platform::Utf8FromPath(path));
 }
+// UTF-8 text is no path: QString::fromStdString takes it as it is.
+QString ToQString(const std::string& utf8) = delete;
 
 // True when both texts are equal with the case of the letters A to Z ignored;
 // every other character must match exactly.
