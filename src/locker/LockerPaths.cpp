@@ -155,6 +155,12 @@ void TEntryTableRule::Check(const TEntryInfo& entry) {
         RefuseEntry("The entry \"%s\" comes before its folder in the locker.", path);
     if (!FPaths.insert(path).second)
         RefuseEntry("Duplicate entry in locker: \"%s\".", path);
+    // Names this system does not tell apart would be one item here, the later
+    // entry replacing the earlier one.
+    if (!FNamesHere.insert(platform::NameAsCompared(path)).second)
+        RefuseEntry("The entry \"%s\" differs from an earlier one only in letter case, which this system does not "
+                    "tell apart.",
+                    path);
     if (entry.IsDir)
         FFolders.insert(path);
     const std::int64_t used = SmallestEntrySize - 1 + static_cast<std::int64_t>(path.size());

@@ -55,6 +55,11 @@ struct PathLimits {
 };
 PathLimits SystemPathLimits();
 
+// A name (or a relative path) in the form this system compares names in: two
+// names of the same form name one item here. POSIX compares the bytes; Windows
+// does not tell letter case apart. The UTF-8 text must be a valid name here.
+std::string NameAsCompared(const std::string& name);
+
 // --- attributes ----------------------------------------------------------
 
 // The Windows bit set of the item; INVALID_FILE_ATTRIBUTES when it is missing.

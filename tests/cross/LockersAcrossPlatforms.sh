@@ -51,16 +51,28 @@ if wine "$windows" extract --password-file wrong from-linux.vklocker wrong-targe
     echo "FAILED: a wrong password opened the Linux locker on Windows"; exit 1
 fi
 [ ! -e wrong-target/Docs ] || { echo "FAILED: a wrong password wrote files"; exit 1; }
-# A name made on Linux that is not UTF-8 (Latin-1 here) cannot name a
-# Windows file: extraction there refuses the locker and writes nothing.
+# A locker of the Linux folder $1 cannot be extracted on Windows: it is refused
+# with a message holding $2 and nothing is written.
+refused_on_windows() {
+    "$linux" create --password-file password "$1" "$1.vklocker" >/dev/null
+    if wine "$windows" extract --password-file password "$1.vklocker" "$1-target" >/dev/null 2>"$1.err"; then
+        echo "FAILED: $1 was extracted on Windows"; exit 1
+    fi
+    grep -q "$2" "$1.err" || { echo "FAILED: $1: unexpected message: $(cat "$1.err")"; exit 1; }
+    [ ! -e "$1-target/$1" ] || { echo "FAILED: $1: a refused locker wrote files"; exit 1; }
+}
+
+# A name made on Linux that is not UTF-8 (Latin-1 here) cannot name a Windows file.
 mkdir -p Latin
 printf 'latin-1 name\n' > "Latin/caf$(printf '\xe9').txt"
-"$linux" create --password-file password Latin latin.vklocker >/dev/null
-if wine "$windows" extract --password-file password latin.vklocker latin-target >/dev/null 2>latin.err; then
-    echo "FAILED: a name that is not UTF-8 was extracted on Windows"; exit 1
-fi
-grep -q "is not UTF-8 text" latin.err || { echo "FAILED: unexpected message: $(cat latin.err)"; exit 1; }
-[ ! -e latin-target/Latin ] || { echo "FAILED: a refused locker wrote files"; exit 1; }
+refused_on_windows Latin "is not UTF-8 text"
+
+# Names that differ only in letter case are two items on Linux but one on
+# Windows, where the later would replace the earlier.
+mkdir -p Cases
+printf 'upper\n' > Cases/A.txt
+printf 'lower\n' > Cases/a.txt
+refused_on_windows Cases "only in letter case"
 
 # Arguments outside ASCII reach vklocker.exe as the names they are.
 cp from-linux.vklocker "Wörter ☂.vklocker"

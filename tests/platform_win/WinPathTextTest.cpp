@@ -59,5 +59,34 @@ TEST(WinPathText, UnpairedSurrogateShowsAsReplacementAndIsNotStored) {
     }
 }
 
+// Names that differ only in letter case are one item on Windows: a locker
+// from a system that tells them apart is refused before anything is written,
+// never extracted with the later entry replacing the earlier one.
+TEST(WinPathText, EntriesThatDifferOnlyInLetterCaseAreRefused) {
+    struct Case {
+        std::string First, Second;
+        bool Refused;
+    };
+    const std::vector<Case> cases = {
+        {"A.txt", "a.txt", true},
+        {"\xc3\x89t\xc3\xa9.txt", "\xc3\xa9t\xc3\xa9.txt", true}, // Été.txt, été.txt
+        {"\xce\xa9\xce\xbc\xce\xad\xce\xb3\xce\xb1", "\xcf\x89\xce\xbc\xce\xad\xce\xb3\xce\xb1", true}, // Ωμέγα, ωμέγα
+        {"a.txt", "b.txt", false},
+        {"\xc3\xa9t\xc3\xa9.txt", "ete.txt", false}, // accents count
+    };
+    for (const Case& c : cases) {
+        std::vector<TEntryInfo> entries(2);
+        entries[0].RelativePath = c.First;
+        entries[1].RelativePath = c.Second;
+        try {
+            CheckEntryTable("Root", true, entries);
+            EXPECT_FALSE(c.Refused) << c.Second;
+        } catch (const Error& e) {
+            EXPECT_TRUE(c.Refused) << c.Second << ": " << e.what();
+            EXPECT_THAT(e.what(), HasSubstr("only in letter case")) << c.Second;
+        }
+    }
+}
+
 } // namespace
 } // namespace vk::platform
