@@ -27,17 +27,18 @@ bool IsInside(const fs::path& path, const fs::path& folder) {
 
 int RunCreate(const Arguments& args, const Console& console) {
     Command command(args, console);
-    const fs::path source = platform::FullPath(args.First);
+    const fs::path source = platform::FullPath(platform::PathFromUtf8(args.First));
     const fs::path locker =
-        platform::FullPath(args.Second ? fs::path(*args.Second) : fs::path(source.string() + LockerExtension));
-    const fs::path temporary = locker.string() + ".tmp";
+        args.Second ? platform::FullPath(platform::PathFromUtf8(*args.Second)) : (fs::path(source) += LockerExtension);
+    const fs::path temporary = fs::path(locker) += ".tmp";
 
     if (!platform::PathExists(source))
         return command.Fail(TranslateText("Source path does not exist."));
     if (platform::PathExists(locker))
-        return command.Fail("The locker \"" + locker.string() + "\" already exists; it is not overwritten.");
+        return command.Fail("The locker \"" + platform::Utf8FromPath(locker) +
+                            "\" already exists; it is not overwritten.");
     if (platform::PathExists(temporary))
-        return command.Fail("The file \"" + temporary.string() + "\" is in the way; remove it first.");
+        return command.Fail("The file \"" + platform::Utf8FromPath(temporary) + "\" is in the way; remove it first.");
     if (platform::DirectoryExists(source) && source.has_filename() && IsInside(locker, source))
         return command.Fail("The locker cannot be placed inside the folder it locks.");
 
@@ -51,7 +52,7 @@ int RunCreate(const Arguments& args, const Console& console) {
     // complete and on the disk, so the final name never holds a partial locker.
     ProgressLine progress(console.ProgressOut, console.ShowProgress);
     TLockerResult result = CreateLocker(
-        args.First, temporary.string(), password.Get(),
+        args.First, platform::Utf8FromPath(temporary), password.Get(),
         [&progress](const std::string&, std::int64_t done, std::int64_t total) { progress.Update(done, total); },
         command.Cancel());
     progress.Clear();
@@ -72,20 +73,20 @@ int RunCreate(const Arguments& args, const Console& console) {
     }
 
     console.Out << result.MessageText << '\n'
-                << "Locker: " << locker.string() << '\n'
+                << "Locker: " << platform::Utf8FromPath(locker) << '\n'
                 << "Recovery code: " << recoveryCode.Get() << '\n'
                 << "Keep this recovery code somewhere safe: it opens the locker if the password is lost, "
                    "and it is shown only this once.\n";
     console.Out.flush();
     if (!console.Out)
         return command.Fail("The recovery code could not be written to standard output. The locker \"" +
-                            locker.string() + "\" was created and opens with its password.");
+                            platform::Utf8FromPath(locker) + "\" was created and opens with its password.");
     return ExitSuccess;
 }
 
 int RunVerify(const Arguments& args, const Console& console) {
     Command command(args, console);
-    const fs::path locker = platform::FullPath(args.First);
+    const fs::path locker = platform::FullPath(platform::PathFromUtf8(args.First));
     if (!platform::FileExists(locker))
         return command.Fail(TranslateText("Locker file does not exist."));
 
@@ -96,7 +97,7 @@ int RunVerify(const Arguments& args, const Console& console) {
     SecretHolder password(std::move(*secret));
 
     std::string message;
-    if (!VerifyLocker(locker.string(), password.Get(), message))
+    if (!VerifyLocker(platform::Utf8FromPath(locker), password.Get(), message))
         return command.Fail(message);
     console.Out << "Locker verified: the password opens it and its contents are intact.\n";
     return ExitSuccess;
@@ -104,7 +105,7 @@ int RunVerify(const Arguments& args, const Console& console) {
 
 int RunList(const Arguments& args, const Console& console) {
     Command command(args, console);
-    const fs::path locker = platform::FullPath(args.First);
+    const fs::path locker = platform::FullPath(platform::PathFromUtf8(args.First));
     if (!platform::FileExists(locker))
         return command.Fail(TranslateText("Locker file does not exist."));
 
@@ -117,7 +118,7 @@ int RunList(const Arguments& args, const Console& console) {
 
     TLockerListing listing;
     try {
-        listing = ListLocker(locker.string(), holder.Get());
+        listing = ListLocker(platform::Utf8FromPath(locker), holder.Get());
     } catch (const Error& e) {
         return command.Fail(e.what());
     }

@@ -51,7 +51,8 @@ bool AnythingAt(const fs::path& path) {
 // that opens with the password.
 bool AlreadyHidden(const fs::path& item, const fs::path& locker, const std::string& password) {
     std::string reason;
-    return !AnythingAt(item) && platform::FileExists(locker) && VerifyLocker(locker.string(), password, reason);
+    return !AnythingAt(item) && platform::FileExists(locker) &&
+           VerifyLocker(platform::Utf8FromPath(locker), password, reason);
 }
 
 // Likewise for a restore: the item in place and no locker left.
@@ -63,8 +64,9 @@ bool AlreadyRestored(const fs::path& item, const fs::path& locker) {
 
 int RunExtract(const Arguments& args, const Console& console) {
     Command command(args, console);
-    const fs::path locker = platform::FullPath(args.First);
-    const fs::path folder = args.Second ? platform::FullPath(*args.Second) : locker.parent_path();
+    const fs::path locker = platform::FullPath(platform::PathFromUtf8(args.First));
+    const fs::path folder =
+        args.Second ? platform::FullPath(platform::PathFromUtf8(*args.Second)) : locker.parent_path();
     if (!platform::FileExists(locker))
         return command.Fail(TranslateText("Locker file does not exist."));
 
@@ -76,14 +78,14 @@ int RunExtract(const Arguments& args, const Console& console) {
     SecretHolder holder(std::move(*secret));
 
     ProgressLine progress(console.ProgressOut, console.ShowProgress);
-    TProtectOutcome outcome =
-        ExtractWithoutReplacing(locker.string(), folder.string(), holder.Get(), CallbacksWithProgress(progress, command));
+    TProtectOutcome outcome = ExtractWithoutReplacing(platform::Utf8FromPath(locker), platform::Utf8FromPath(folder),
+                                                      holder.Get(), CallbacksWithProgress(progress, command));
     progress.Clear();
     SecretHolder usedRecoveryCode(std::move(outcome.RecoveryCode));
     if (!outcome.Success)
         return command.Fail(outcome.MessageText);
-    console.Out << TranslateText("Locker extracted successfully.") << '\n' << "Extracted into: " << folder.string()
-                << '\n';
+    console.Out << TranslateText("Locker extracted successfully.") << '\n'
+                << "Extracted into: " << platform::Utf8FromPath(folder) << '\n';
     if (!usedRecoveryCode.Get().empty())
         console.Out << "The locker was opened with its recovery code.\n";
     return ExitSuccess;
@@ -91,12 +93,12 @@ int RunExtract(const Arguments& args, const Console& console) {
 
 int RunHide(const Arguments& args, const Console& console) {
     Command command(args, console);
-    const fs::path item = platform::FullPath(args.First);
-    const fs::path locker = LockerPathOf(item.string());
+    const fs::path item = platform::FullPath(platform::PathFromUtf8(args.First));
+    const fs::path locker = platform::PathFromUtf8(LockerPathOf(platform::Utf8FromPath(item)));
     // A repeated hide after an interruption may find only the locker: the
     // transaction then finishes what the first run left.
     if (!AnythingAt(item) && !platform::FileExists(locker))
-        return command.Fail("Path not found: " + item.string());
+        return command.Fail("Path not found: " + platform::Utf8FromPath(item));
 
     int exitCode = ExitFailure;
     std::optional<std::string> secret =
@@ -107,13 +109,14 @@ int RunHide(const Arguments& args, const Console& console) {
 
     ProgressLine progress(console.ProgressOut, console.ShowProgress);
     TProtectOutcome outcome =
-        HideItem(item.string(), password.Get(), StrongHide, CallbacksWithProgress(progress, command));
+        HideItem(platform::Utf8FromPath(item), password.Get(), StrongHide, CallbacksWithProgress(progress, command));
     progress.Clear();
     SecretHolder recoveryCode(std::move(outcome.RecoveryCode));
     if (!outcome.Success && !AlreadyHidden(item, locker, password.Get()))
         return command.Fail(outcome.MessageText);
 
-    console.Out << "Hidden: " << item.string() << '\n' << "Locker: " << locker.string() << '\n';
+    console.Out << "Hidden: " << platform::Utf8FromPath(item) << '\n'
+                << "Locker: " << platform::Utf8FromPath(locker) << '\n';
     if (recoveryCode.Get().empty()) {
         // An earlier, interrupted run made the locker and showed its code.
         console.Out << "The locker was made by an earlier run, which showed its recovery code.\n";
@@ -124,17 +127,18 @@ int RunHide(const Arguments& args, const Console& console) {
     }
     console.Out.flush();
     if (!console.Out)
-        return command.Fail("The recovery code could not be written to standard output. \"" + item.string() +
-                            "\" is hidden in \"" + locker.string() + "\", which opens with its password.");
+        return command.Fail("The recovery code could not be written to standard output. \"" +
+                            platform::Utf8FromPath(item) + "\" is hidden in \"" + platform::Utf8FromPath(locker) +
+                            "\", which opens with its password.");
     return ExitSuccess;
 }
 
 int RunRestore(const Arguments& args, const Console& console) {
     Command command(args, console);
-    const fs::path item = platform::FullPath(args.First);
-    const fs::path locker = LockerPathOf(item.string());
+    const fs::path item = platform::FullPath(platform::PathFromUtf8(args.First));
+    const fs::path locker = platform::PathFromUtf8(LockerPathOf(platform::Utf8FromPath(item)));
     if (!platform::FileExists(locker) && !AnythingAt(item))
-        return command.Fail("Locker file not found: " + locker.string());
+        return command.Fail("Locker file not found: " + platform::Utf8FromPath(locker));
 
     int exitCode = ExitFailure;
     std::optional<std::string> secret =
@@ -146,22 +150,23 @@ int RunRestore(const Arguments& args, const Console& console) {
     ProgressLine progress(console.ProgressOut, console.ShowProgress);
     TProtectCallbacks callbacks = CallbacksWithProgress(progress, command);
     callbacks.Conflict = [choice = args.OnConflict](const std::string&) { return AnswerFor(choice); };
-    TProtectOutcome outcome = RestoreItem(item.string(), password.Get(), StrongHide, callbacks);
+    TProtectOutcome outcome = RestoreItem(platform::Utf8FromPath(item), password.Get(), StrongHide, callbacks);
     progress.Clear();
     if (!outcome.Success && AlreadyRestored(item, locker)) {
-        console.Out << "Nothing to restore: " << item.string() << " is in place and has no locker.\n";
+        console.Out << "Nothing to restore: " << platform::Utf8FromPath(item) << " is in place and has no locker.\n";
         return ExitSuccess;
     }
     if (!outcome.Success)
         return command.Fail(outcome.MessageText);
     if (outcome.Skipped)
-        return command.Fail("Both \"" + item.string() + "\" and its locker exist; nothing was changed. " +
+        return command.Fail("Both \"" + platform::Utf8FromPath(item) +
+                            "\" and its locker exist; nothing was changed. " +
                             "Run again with --on-conflict=replace or --on-conflict=keep to choose.");
     if (outcome.Kept) {
-        console.Out << "Kept the existing " << item.string() << "; its locker was deleted.\n";
+        console.Out << "Kept the existing " << platform::Utf8FromPath(item) << "; its locker was deleted.\n";
         return ExitSuccess;
     }
-    console.Out << "Restored: " << (outcome.ItemPath.empty() ? item.string() : outcome.ItemPath) << '\n';
+    console.Out << "Restored: " << (outcome.ItemPath.empty() ? platform::Utf8FromPath(item) : outcome.ItemPath) << '\n';
     return ExitSuccess;
 }
 

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct TSource {
-    std::string Root;
+    fs::path Root;
     std::string RootName;
     bool RootIsFolder = false;
 };
@@ -31,41 +31,43 @@ struct TSource {
 bool ResolveSource(const std::string& sourcePath, TSource& source) {
     // Windows separates with either slash; elsewhere a backslash is part of a name.
     const char* separators = std::filesystem::path::preferred_separator == '\\' ? "/\\" : "/";
-    source.Root = sourcePath;
-    if (!source.Root.empty() && std::strchr(separators, source.Root.back()) != nullptr)
-        source.Root.pop_back();
-    source.RootIsFolder = platform::DirectoryExists(source.Root.empty() ? "/" : source.Root);
-    const std::size_t slash = source.Root.find_last_of(separators);
-    source.RootName = slash == std::string::npos ? source.Root : source.Root.substr(slash + 1);
+    std::string root = sourcePath;
+    if (!root.empty() && std::strchr(separators, root.back()) != nullptr)
+        root.pop_back();
+    source.Root = platform::PathFromUtf8(root);
+    source.RootIsFolder = platform::DirectoryExists(root.empty() ? fs::path("/") : source.Root);
+    const std::size_t slash = root.find_last_of(separators);
+    source.RootName = slash == std::string::npos ? root : root.substr(slash + 1);
     return !source.RootName.empty() && source.RootName != "." && source.RootName != "..";
 }
 
-TEntryList Enumerate(const std::string& sourcePath, const TSource& source) {
+TEntryList Enumerate(const std::string& sourcePath, const fs::path& sourceFile, const TSource& source) {
     TEntryList list;
     if (source.RootIsFolder) {
         CollectEntries(source.Root, source.Root, list);
         return list;
     }
     TEntryInfo entry;
-    entry.RelativePath = StoredRelativePath(fs::path(source.RootName));
+    entry.RelativePath = StoredRelativePath(platform::PathFromUtf8(source.RootName));
     entry.SourceFullPath = sourcePath;
-    entry.Attr = FileAttributesOrZero(sourcePath);
-    entry.Size = static_cast<std::int64_t>(fs::file_size(sourcePath));
+    entry.Attr = FileAttributesOrZero(sourceFile);
+    entry.Size = static_cast<std::int64_t>(fs::file_size(sourceFile));
     list.push_back(entry);
     return list;
 }
 
 // Creating the locker truncates whatever lies at its path; that must never
 // be the source or one of its files.
-void CheckLockerOutsideSource(const std::string& lockerPath, const std::string& sourcePath, const TEntryList& list) {
-    if (!platform::PathExists(lockerPath))
+void CheckLockerOutsideSource(const fs::path& locker, const fs::path& source, const TEntryList& list) {
+    if (!platform::PathExists(locker))
         return;
     std::error_code ec;
-    bool clash = fs::equivalent(lockerPath, sourcePath, ec);
+    bool clash = fs::equivalent(locker, source, ec);
     for (const TEntryInfo& entry : list)
-        clash = clash || (!entry.IsDir && fs::equivalent(lockerPath, entry.SourceFullPath, ec));
+        clash = clash || (!entry.IsDir && fs::equivalent(locker, platform::PathFromUtf8(entry.SourceFullPath), ec));
     if (clash)
-        throw Error(TranslateFormat("The locker file \"%s\" cannot be one of the items it locks.", lockerPath));
+        throw Error(TranslateFormat("The locker file \"%s\" cannot be one of the items it locks.",
+                                    platform::Utf8FromPath(locker)));
 }
 
 // Reads one file's content straight into the writer's chunks. The stored
@@ -75,7 +77,7 @@ void CheckLockerOutsideSource(const std::string& lockerPath, const std::string& 
 // content and its end come from one call.
 void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, std::int64_t done, std::int64_t total,
                       TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
-    platform::FileStream input(entry.SourceFullPath, platform::FileStream::Mode::Read);
+    platform::FileStream input(platform::PathFromUtf8(entry.SourceFullPath), platform::FileStream::Mode::Read);
     std::int64_t position = 0;
     for (;;) {
         CheckCancelled(cancel);
@@ -128,19 +130,21 @@ void WritePayload(TLockerWriter& writer, const std::string& sourcePath, const TS
 TLockerResult CreateLocker(const std::string& sourcePath, const std::string& lockerPath, const std::string& password,
                            const TLockerProgressProc& progressProc, const TLockerCancelFunc& cancel) {
     TLockerResult result;
-    if (!platform::PathExists(sourcePath)) {
-        result.MessageText = TranslateText("Source path does not exist.");
-        return result;
-    }
-    if (password.empty()) {
-        result.MessageText = TranslateText("Locker password cannot be empty.");
-        return result;
-    }
-
     Bytes masterKey, encKey, macKey;
     WipeOnExit wipe{&masterKey, &encKey, &macKey};
+    fs::path locker;
     bool lockerOpened = false;
     try {
+        const fs::path sourceFile = platform::PathFromUtf8(sourcePath);
+        locker = platform::PathFromUtf8(lockerPath);
+        if (!platform::PathExists(sourceFile)) {
+            result.MessageText = TranslateText("Source path does not exist.");
+            return result;
+        }
+        if (password.empty()) {
+            result.MessageText = TranslateText("Locker password cannot be empty.");
+            return result;
+        }
         TSource source;
         if (!ResolveSource(sourcePath, source)) {
             result.MessageText = TranslateText("Invalid source path.");
@@ -168,16 +172,16 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         std::future<Bytes> passwordWrap = wrapAside(password, header.PasswordSlot);
         std::future<Bytes> recoveryWrap = wrapAside(recoveryCode, header.RecoverySlot);
 
-        const TEntryList list = Enumerate(sourcePath, source);
+        const TEntryList list = Enumerate(sourcePath, sourceFile, source);
         // A table that extraction would refuse is never written.
         CheckEntryTable(source.RootName, source.RootIsFolder, list);
         const std::int64_t total = TotalPayloadSize(source.RootName, list);
-        CheckLockerOutsideSource(lockerPath, sourcePath, list);
+        CheckLockerOutsideSource(locker, sourceFile, list);
 
         encKey = DeriveSubKey(masterKey, "enc");
         macKey = DeriveSubKey(masterKey, "mac");
 
-        platform::FileStream stream(lockerPath, platform::FileStream::Mode::CreatePrivate);
+        platform::FileStream stream(locker, platform::FileStream::Mode::CreatePrivate);
         lockerOpened = true;
         // Room for the header: its wrapped keys, MAC and length come at the end.
         header.PasswordSlot.WrappedKey.assign(LockerKeyLength, 0);
@@ -211,8 +215,8 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
     }
     // A failed creation leaves no partial locker. Only a file this call
     // created is removed; a failure to remove it is raised to the caller.
-    if (!result.Success && lockerOpened && platform::PathExists(lockerPath))
-        platform::DeleteFile(lockerPath);
+    if (!result.Success && lockerOpened && platform::PathExists(locker))
+        platform::DeleteFile(locker);
     return result;
 }
 

@@ -38,7 +38,8 @@ void CheckFolderLink(const Walk& walk, const fs::path& link, const fs::path& tar
     for (const fs::path& ancestor : walk.Ancestors)
         loops = loops || IsWithin(ancestor, target);
     if (loops)
-        throw Error(TranslateFormat("The folder link \"%s\" leads back into the folder being locked.", link.string()));
+        throw Error(TranslateFormat("The folder link \"%s\" leads back into the folder being locked.",
+                                    platform::Utf8FromPath(link)));
 }
 
 void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
@@ -46,20 +47,20 @@ void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
     // Every kind of entry, in the order the file system returns them.
     for (const fs::directory_entry& item : fs::directory_iterator(dir)) {
         const fs::path full = item.path();
-        const std::string name = full.filename().string();
+        const fs::path name = full.filename();
         // A folder's ".hidden" list is where the platform keeps the hidden
         // attribute of its items; each entry stores that bit itself.
         if (name == HiddenListName)
             continue;
-        std::string stored = StoredRelativePath(fs::path(name));
+        std::string stored = StoredRelativePath(name);
         stored = SanitizeRelativePath(storedDir.empty() ? stored : storedDir + "\\" + stored);
 
         const platform::ItemAttributes attributes = folderAttributes.Get(full);
         if (attributes.Bits == platform::INVALID_FILE_ATTRIBUTES)
-            throw Error(TranslateFormat("Cannot read the attributes of \"%s\".", full.string()));
+            throw Error(TranslateFormat("Cannot read the attributes of \"%s\".", platform::Utf8FromPath(full)));
         TEntryInfo entry;
         entry.RelativePath = stored;
-        entry.SourceFullPath = full.string();
+        entry.SourceFullPath = platform::Utf8FromPath(full);
         entry.Attr = static_cast<std::int32_t>(attributes.Bits);
         entry.IsDir = (attributes.Bits & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
         // Only a regular file has contents to store: a pipe would block the

@@ -64,7 +64,7 @@ private:
 fs::path ShownPath(const fs::path& rootOut, const std::vector<std::string>& components) {
     fs::path path = rootOut;
     for (const std::string& component : components)
-        path /= component;
+        path /= platform::PathFromUtf8(component);
     return path;
 }
 
@@ -94,7 +94,7 @@ void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, co
         reader.Read(buffer.data(), piece);
         output.Write(buffer.data(), static_cast<std::size_t>(piece));
         remaining -= piece;
-        progress.ReportThrottled(outPath.string(), reader.Done(), payloadLength);
+        progress.ReportThrottled(platform::Utf8FromPath(outPath), reader.Done(), payloadLength);
     }
     // Stored bits apply without hidden and system; failures are not checked.
     const auto applied =
@@ -108,7 +108,8 @@ void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, co
 TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& targetFolder, const std::string& secret,
                             const TLockerProgressProc& progressProc, const TLockerCancelFunc& cancel) {
     TLockerResult result;
-    if (!platform::FileExists(lockerPath)) {
+    const fs::path locker = platform::PathFromUtf8(lockerPath);
+    if (!platform::FileExists(locker)) {
         result.MessageText = TranslateText("Locker file does not exist.");
         return result;
     }
@@ -120,12 +121,13 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
     // that cannot be opened.
     if (targetFolder.empty())
         throw Error("Unable to create directory");
+    const fs::path target = platform::PathFromUtf8(targetFolder);
     try {
-        CreateDirectories(targetFolder);
+        CreateDirectories(target);
     } catch (const Error&) {
         // Not reported here: opening the target folder says so.
     }
-    platform::FileStream stream(lockerPath, platform::FileStream::Mode::Read);
+    platform::FileStream stream(locker, platform::FileStream::Mode::Read);
 
     try {
         const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Read);
@@ -161,9 +163,9 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
 
         // Everything below the target folder is created relative to an open
         // folder handle; the target itself is named by the caller.
-        platform::FolderHandle target = platform::FolderHandle::Open(targetFolder);
-        const fs::path rootOut = rootIsFolder ? fs::path(targetFolder) / rootName : fs::path(targetFolder);
-        TFolderChain chain(rootIsFolder ? target.Folder(rootName) : std::move(target));
+        platform::FolderHandle targetHandle = platform::FolderHandle::Open(target);
+        const fs::path rootOut = rootIsFolder ? target / platform::PathFromUtf8(rootName) : target;
+        TFolderChain chain(rootIsFolder ? targetHandle.Folder(rootName) : std::move(targetHandle));
 
         TProgressThrottle progress(progressProc);
         progress.Reset();
@@ -173,7 +175,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
             ReadSameEntry(reader, entry);
             const std::vector<std::string> components = EntryComponents(entry.RelativePath);
             const fs::path outPath = ShownPath(rootOut, components);
-            progress.ReportThrottled(outPath.string(), reader.Done(), header.PayloadLength);
+            progress.ReportThrottled(platform::Utf8FromPath(outPath), reader.Done(), header.PayloadLength);
             if (entry.IsDir) {
                 chain.Enter(components, components.size()); // a folder's stored bits are not applied
                 continue;

@@ -9,9 +9,10 @@
 namespace vk {
 
 TLockerListing ListLocker(const std::string& lockerPath, const std::string& secret) {
-    if (!platform::FileExists(lockerPath))
+    const std::filesystem::path locker = platform::PathFromUtf8(lockerPath);
+    if (!platform::FileExists(locker))
         throw Error(TranslateText("Locker file does not exist."));
-    platform::FileStream stream(lockerPath, platform::FileStream::Mode::Read);
+    platform::FileStream stream(locker, platform::FileStream::Mode::Read);
     const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Read);
 
     TOpenedLocker opened = OpenLockerWithSecret(stream, header, secret);

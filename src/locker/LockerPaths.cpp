@@ -61,6 +61,8 @@ void CheckComponents(const std::string& rootName, const std::string& storedPath,
             RefuseEntry("Unsafe entry path in locker: \"%s\".", storedPath);
         if (component.size() > limits.MaxNameLength)
             RefuseEntry("The entry \"%s\" exceeds the limits of this system.", storedPath);
+        // Raises for a name this system cannot take (bytes that are not UTF-8 on Windows).
+        platform::PathFromUtf8(component);
     }
     // Below the target, a folder root adds its own name and one level.
     const std::size_t length = rootIsFolder ? rootName.size() + 1 + storedPath.size() : storedPath.size();
@@ -88,9 +90,14 @@ std::string SanitizeRelativePath(const std::string& path) {
 std::string StoredRelativePath(const std::filesystem::path& relative) {
     std::string stored;
     for (const auto& component : relative) {
-        const std::string name = component.string();
+        const std::string name = platform::Utf8FromPath(component);
         if (name.find('\\') != std::string::npos)
-            throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.", relative.string()));
+            throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.",
+                                        platform::Utf8FromPath(relative)));
+        // A Windows name with an unpaired surrogate has no UTF-8 form that gives it back.
+        if (platform::PathFromUtf8(name) != component)
+            throw Error(TranslateFormat("Cannot store the name \"%s\": it is not Unicode text.",
+                                        platform::Utf8FromPath(relative)));
         if (!stored.empty())
             stored.push_back('\\');
         stored += name;
@@ -108,6 +115,7 @@ void CheckRootName(const std::string& rootName) {
         throw Error(TranslateFormat("Unsafe root name in locker: \"%s\".", Shown(rootName)));
     if (rootName.size() > platform::SystemPathLimits().MaxNameLength)
         throw Error(TranslateFormat("The entry \"%s\" exceeds the limits of this system.", Shown(rootName)));
+    platform::PathFromUtf8(rootName);
 }
 
 std::vector<std::string> EntryComponents(const std::string& storedPath) {
@@ -147,6 +155,12 @@ void TEntryTableRule::Check(const TEntryInfo& entry) {
         RefuseEntry("The entry \"%s\" comes before its folder in the locker.", path);
     if (!FPaths.insert(path).second)
         RefuseEntry("Duplicate entry in locker: \"%s\".", path);
+    // Names this system does not tell apart would be one item here, the later
+    // entry replacing the earlier one.
+    if (!FNamesHere.insert(platform::NameAsCompared(path)).second)
+        RefuseEntry("The entry \"%s\" differs from an earlier one only in letter case, which this system does not "
+                    "tell apart.",
+                    path);
     if (entry.IsDir)
         FFolders.insert(path);
     const std::int64_t used = SmallestEntrySize - 1 + static_cast<std::int64_t>(path.size());

@@ -21,7 +21,8 @@ std::string SanitizeRelativePath(const std::string& path);
 
 // The stored form of a path below the root: components joined with
 // backslashes. Raises vk::Error naming the item when a component holds a
-// backslash, which the format could not give back faithfully.
+// backslash or is no text (see platform::Utf8FromPath), which the format
+// could not give back faithfully.
 std::string StoredRelativePath(const std::filesystem::path& relative);
 
 // The one rule for a locker's root name, shared by creation, verification and
@@ -41,8 +42,9 @@ std::vector<std::string> EntryComponents(const std::string& storedPath);
 // - every path is one or more plain components: none empty, ".", "..", none
 //   holding "/" or NUL, the first not naming a drive (the same on every
 //   platform, so a locker is refused alike wherever it is opened);
-// - no path appears twice, and the folder of every nested path is an earlier
-//   folder entry;
+// - no path appears twice, nor two that this system does not tell apart (in
+//   letter case, on Windows), and the folder of every nested path is an
+//   earlier folder entry;
 // - a one-file locker holds exactly one entry, a file stored under the root
 //   name;
 // - every path, with the root name before it, stays within the system's
@@ -66,6 +68,7 @@ private:
     std::int32_t FSeen = 0;
     std::int64_t FPayloadLeft;
     std::unordered_set<std::string> FPaths;
+    std::unordered_set<std::string> FNamesHere; // the paths as this system compares names
     std::unordered_set<std::string> FFolders;
 };
 

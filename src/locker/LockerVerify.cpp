@@ -11,14 +11,15 @@ namespace vk {
 
 bool VerifyLocker(const std::string& lockerPath, const std::string& password, std::string& message) {
     message.clear();
-    if (!platform::FileExists(lockerPath)) {
-        message = TranslateText("Locker file does not exist.");
-        return false;
-    }
     Bytes masterKey, encKey;
     WipeOnExit wipe{&masterKey, &encKey};
     try {
-        platform::FileStream stream(lockerPath, platform::FileStream::Mode::Read);
+        const std::filesystem::path locker = platform::PathFromUtf8(lockerPath);
+        if (!platform::FileExists(locker)) {
+            message = TranslateText("Locker file does not exist.");
+            return false;
+        }
+        platform::FileStream stream(locker, platform::FileStream::Mode::Read);
         // Only the password slot is tried; the recovery slot is not read.
         const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Skip);
         auto key = TryOpenSlot(stream, header, header.PasswordSlot, password);

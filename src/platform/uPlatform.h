@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vk::platform {
@@ -23,6 +24,18 @@ inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+// --- text and paths ------------------------------------------------------
+
+// The core's text is UTF-8; a path holds the system's own form (bytes on
+// POSIX, UTF-16 on Windows). These two are the only way between them, so a
+// name outside ASCII names the same item everywhere. PathFromUtf8 raises
+// vk::Error for text the system cannot take as a name (bytes that are not
+// UTF-8, on Windows). Utf8FromPath never raises: a name that is no text (an
+// unpaired UTF-16 surrogate, on Windows) gets U+FFFD in its place, so
+// converting it back does not give the same path.
+fs::path PathFromUtf8(std::string_view text);
+std::string Utf8FromPath(const fs::path& path);
 
 // --- paths ---------------------------------------------------------------
 
@@ -42,6 +55,11 @@ struct PathLimits {
     std::size_t MaxDepth;
 };
 PathLimits SystemPathLimits();
+
+// A name (or a relative path) in the form this system compares names in: two
+// names of the same form name one item here. POSIX compares the bytes; Windows
+// does not tell letter case apart. The UTF-8 text must be a valid name here.
+std::string NameAsCompared(const std::string& name);
 
 // --- attributes ----------------------------------------------------------
 

@@ -38,21 +38,21 @@ TProtectOutcome WriteLocker(const fs::path& item, const fs::path& temporary, con
     if (platform::FileExists(temporary))
         DeleteLockerFile(temporary);
     const auto dropTemporary = [&](const std::string& message) { return Withdrawn(temporary, message); };
-    const TLockerResult created =
-        CreateLocker(item.string(), temporary.string(), password, callbacks.Progress, callbacks.Cancel);
+    const TLockerResult created = CreateLocker(platform::Utf8FromPath(item), platform::Utf8FromPath(temporary),
+                                               password, callbacks.Progress, callbacks.Cancel);
     if (!created.Success)
         return dropTemporary(created.MessageText);
     if (Cancelled(callbacks))
         return dropTemporary(CancelledText());
     std::string reason;
-    if (!VerifyLocker(temporary.string(), password, reason))
+    if (!VerifyLocker(platform::Utf8FromPath(temporary), password, reason))
         return dropTemporary(TranslateText("Locker verification failed: ") + reason);
     try {
         FlushFile(temporary);
         const std::uint32_t hiding =
             platform::FILE_ATTRIBUTE_HIDDEN | (strongHide ? platform::FILE_ATTRIBUTE_SYSTEM : 0);
         if (!platform::SetFileAttributes(temporary, platform::GetFileAttributes(temporary) | hiding))
-            throw Error(TranslateFormat("Path not found: %s", temporary.string()));
+            throw Error(TranslateFormat("Path not found: %s", platform::Utf8FromPath(temporary)));
     } catch (const std::exception& error) {
         return dropTemporary(error.what());
     }
@@ -64,7 +64,7 @@ TProtectOutcome WriteLocker(const fs::path& item, const fs::path& temporary, con
 
 std::string ChangedEntry(const fs::path& item, const std::string& relative) {
     return TranslateText("The item changed while it was being hidden: ") +
-           (relative.empty() ? item : item / relative).string();
+           platform::Utf8FromPath(relative.empty() ? item : item / platform::PathFromUtf8(relative));
 }
 
 // The item leaves its name in one step and is checked against what the
@@ -115,9 +115,9 @@ TProtectOutcome DeleteHeldItem(const fs::path& item, const fs::path& locker, con
 TProtectOutcome FinishInterruptedHide(const fs::path& item, const fs::path& locker, const std::string& password) {
     const std::optional<fs::path> note = FittingHeldNote(item, locker);
     if (!note)
-        return FailedWith("Locker already exists: ", locker.string());
+        return FailedWith("Locker already exists: ", platform::Utf8FromPath(locker));
     std::string reason;
-    if (!VerifyLocker(locker.string(), password, reason))
+    if (!VerifyLocker(platform::Utf8FromPath(locker), password, reason))
         return Failed(TranslateText("Locker verification failed: ") + reason);
     TProtectOutcome hidden;
     hidden.Success = true; // the recovery code was the first run's to show
@@ -131,19 +131,19 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
     if (password.empty())
         return Failed(TranslateText("General password is not set."));
     try {
-        const fs::path item = platform::FullPath(itemPath);
-        const fs::path locker = item.string() + LockerExtension;
+        const fs::path item = platform::FullPath(platform::PathFromUtf8(itemPath));
+        const fs::path locker = fs::path(item) += LockerExtension;
         SettleLeftovers(item, locker);
         if (platform::FileExists(locker))
             return FinishInterruptedHide(item, locker, password);
         platform::TItemStamp root;
         if (!platform::ReadItemStamp(item, root))
-            return FailedWith("Path not found: ", item.string());
+            return FailedWith("Path not found: ", platform::Utf8FromPath(item));
         if (root.Type == platform::TItemStamp::Kind::Link)
-            return FailedWith("Cannot hide a link; hide the item it leads to instead: ", item.string());
+            return FailedWith("Cannot hide a link; hide the item it leads to instead: ", platform::Utf8FromPath(item));
 
         const TSnapshot stored = TakeSnapshot(item);
-        const fs::path temporary = locker.string() + ".tmp";
+        const fs::path temporary = fs::path(locker) += ".tmp";
         TProtectOutcome outcome = WriteLocker(item, temporary, password, strongHide, callbacks);
         if (!outcome.Success)
             return outcome;
@@ -166,8 +166,9 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
             // A locker that appeared meanwhile is someone else's and stays.
             if (platform::FileExists(temporary))
                 return Withdrawn(temporary,
-                                 platform::FileExists(locker) ? TranslateText("Locker already exists: ") + locker.string()
-                                                              : std::string(error.what()),
+                                 platform::FileExists(locker)
+                                     ? TranslateText("Locker already exists: ") + platform::Utf8FromPath(locker)
+                                     : std::string(error.what()),
                                  note);
             return Withdrawn(locker, error.what(), note);
         }
@@ -178,7 +179,7 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
 }
 
 std::string LockerPathOf(const std::string& itemPath) {
-    return platform::FullPath(itemPath).string() + LockerExtension;
+    return platform::Utf8FromPath(platform::FullPath(platform::PathFromUtf8(itemPath))) + LockerExtension;
 }
 
 } // namespace vk

@@ -38,7 +38,7 @@ void DeleteBelow(const fs::path& folder, std::string& failedPath) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
         entries.push_back(it->path());
     if (error && failedPath.empty())
-        failedPath = folder.string();
+        failedPath = platform::Utf8FromPath(folder);
     for (const fs::path& entry : entries) {
         const bool isFolder = IsFolder(entry);
         if (isFolder)
@@ -47,7 +47,7 @@ void DeleteBelow(const fs::path& folder, std::string& failedPath) {
             DeleteOne(entry, isFolder);
         } catch (const std::exception&) {
             if (failedPath.empty() && AnythingAt(entry))
-                failedPath = entry.string();
+                failedPath = platform::Utf8FromPath(entry);
         }
     }
 }
@@ -71,7 +71,7 @@ void FlushTree(const fs::path& item) {
     for (fs::directory_iterator it(item, error), end; !error && it != end; it.increment(error))
         FlushTree(it->path());
     if (error)
-        throw Error("Cannot read folder \"" + item.string() + "\": " + error.message());
+        throw Error("Cannot read folder \"" + platform::Utf8FromPath(item) + "\": " + error.message());
     platform::FlushFolder(item);
 }
 
@@ -86,10 +86,10 @@ bool DeleteTree(const fs::path& item, std::string& failedPath) {
         DeleteOne(item, isFolder);
     } catch (const std::exception&) {
         if (failedPath.empty() && AnythingAt(item))
-            failedPath = item.string();
+            failedPath = platform::Utf8FromPath(item);
     }
     if (failedPath.empty() && AnythingAt(item))
-        failedPath = item.string();
+        failedPath = platform::Utf8FromPath(item);
     return failedPath.empty();
 }
 
@@ -111,7 +111,7 @@ void DeleteLockerFile(const fs::path& locker) {
 namespace vk {
 
 bool DeleteItem(const std::string& path, std::string& failedPath) {
-    return protect::DeleteTree(path, failedPath);
+    return protect::DeleteTree(platform::PathFromUtf8(path), failedPath);
 }
 
 } // namespace vk

@@ -12,8 +12,8 @@ using platform::TItemStamp;
 void Walk(const fs::path& folder, const std::string& relative, TSnapshot& snapshot) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name =
-            relative.empty() ? it->path().filename().string() : relative + "/" + it->path().filename().string();
+        const std::string entry = platform::Utf8FromPath(it->path().filename());
+        const std::string name = relative.empty() ? entry : relative + "/" + entry;
         TItemStamp stamp;
         if (!platform::ReadItemStamp(it->path(), stamp))
             continue;

@@ -46,7 +46,8 @@ private:
 };
 
 TProtectOutcome TakenFailure(const fs::path& item) {
-    return Failed(TranslateText("Cannot import: an item of the same name already exists:") + "\n" + item.string());
+    return Failed(TranslateText("Cannot import: an item of the same name already exists:") + "\n" +
+                  platform::Utf8FromPath(item));
 }
 
 TProtectOutcome Settled(bool kept) {
@@ -88,7 +89,8 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     TStagingFolder staging(StagingPath(nameSource, TStageKind::Extract));
 
     const TLockerResult extracted =
-        ExtractLocker(placement.Locker.string(), staging.Path().string(), secret, callbacks.Progress, callbacks.Cancel);
+        ExtractLocker(platform::Utf8FromPath(placement.Locker), platform::Utf8FromPath(staging.Path()), secret,
+                      callbacks.Progress, callbacks.Cancel);
     if (!extracted.Success)
         return Failed(extracted.MessageText);
     if (Cancelled(callbacks))
@@ -109,7 +111,8 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
             return TakenFailure(item);
         // The locker opened and gave its whole item: only now is the
         // existing one asked about.
-        const TConflictAnswer answer = callbacks.Conflict ? callbacks.Conflict(item.string()) : TConflictAnswer::Skip;
+        const TConflictAnswer answer =
+            callbacks.Conflict ? callbacks.Conflict(platform::Utf8FromPath(item)) : TConflictAnswer::Skip;
         if (answer == TConflictAnswer::Skip)
             return Settled(false);
         if (answer == TConflictAnswer::Keep) {
@@ -168,7 +171,7 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     TProtectOutcome outcome;
     outcome.Success = true;
     outcome.RecoveryCode = extracted.RecoveryCode;
-    outcome.ItemPath = item.string();
+    outcome.ItemPath = platform::Utf8FromPath(item);
     return outcome;
 }
 

@@ -24,7 +24,7 @@ TProtectOutcome Guarded(const std::function<TProtectOutcome()>& work) {
 TProtectOutcome Finished(const fs::path& item) {
     TProtectOutcome outcome;
     outcome.Success = true;
-    outcome.ItemPath = item.string();
+    outcome.ItemPath = platform::Utf8FromPath(item);
     return outcome;
 }
 
@@ -35,12 +35,12 @@ TProtectOutcome RestoreItem(const std::string& itemPath, const std::string& pass
     if (password.empty())
         return Failed(TranslateText("General password is not set."));
     return Guarded([&] {
-        const fs::path item = platform::FullPath(itemPath);
-        const fs::path locker = item.string() + LockerExtension;
+        const fs::path item = platform::FullPath(platform::PathFromUtf8(itemPath));
+        const fs::path locker = fs::path(item) += LockerExtension;
         if (SettleLeftovers(item, locker) && !platform::FileExists(locker))
             return Finished(item);
         if (!platform::FileExists(locker))
-            return FailedWith("Locker file not found: ", locker.string());
+            return FailedWith("Locker file not found: ", platform::Utf8FromPath(locker));
         CreateFolders(item.parent_path());
         TPlacement placement;
         placement.Locker = locker;
@@ -53,12 +53,11 @@ TProtectOutcome RestoreItem(const std::string& itemPath, const std::string& pass
 TProtectOutcome ImportLocker(const std::string& lockerPath, const std::string& secret,
                              const TProtectCallbacks& callbacks) {
     return Guarded([&] {
-        const fs::path locker = platform::FullPath(lockerPath);
-        const std::string name = locker.string();
-        const std::size_t extension = std::string(LockerExtension).size();
-        if (!IsLockerFileName(name) || locker.filename().string().size() <= extension)
+        const fs::path locker = platform::FullPath(platform::PathFromUtf8(lockerPath));
+        const std::string name = platform::Utf8FromPath(locker.filename());
+        if (!IsLockerFileName(name) || name.size() <= std::string(LockerExtension).size())
             return Failed(TranslateText("Please select a valid .vklocker file."));
-        const fs::path item = name.substr(0, name.size() - extension);
+        const fs::path item = locker.parent_path() / locker.stem();
         if (SettleLeftovers(item, locker) && !platform::FileExists(locker))
             return Finished(item);
         TPlacement placement;
@@ -71,8 +70,8 @@ TProtectOutcome ImportLocker(const std::string& lockerPath, const std::string& s
 TProtectOutcome ExtractWithoutReplacing(const std::string& lockerPath, const std::string& targetFolder,
                                         const std::string& secret, const TProtectCallbacks& callbacks) {
     return Guarded([&] {
-        const fs::path locker = platform::FullPath(lockerPath);
-        const fs::path folder = platform::FullPath(targetFolder);
+        const fs::path locker = platform::FullPath(platform::PathFromUtf8(lockerPath));
+        const fs::path folder = platform::FullPath(platform::PathFromUtf8(targetFolder));
         SettleLeftovers(folder / locker.stem(), locker);
         CreateFolders(folder);
         TPlacement placement;

@@ -23,13 +23,19 @@ constexpr std::array<TKindName, 6> KindNames{{
 }};
 
 // Room for the staging decoration within the usual 255-byte name limit; a
-// longer name is shortened and told apart by a digest of the whole name.
+// longer name is shortened (at a character's start) and told apart by a
+// digest of the whole name.
 constexpr std::size_t LongestPlainName = 200;
+constexpr std::size_t ShortenedName = 150;
 
 std::string StagingPrefix(const fs::path& item) {
-    std::string name = item.filename().string();
-    if (name.size() > LongestPlainName)
-        name = name.substr(0, 150) + "~" + BytesToHex(Sha256Bytes(Utf8Bytes(name))).substr(0, 16);
+    std::string name = platform::Utf8FromPath(item.filename());
+    if (name.size() > LongestPlainName) {
+        std::size_t cut = ShortenedName;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name = name.substr(0, cut) + "~" + BytesToHex(Sha256Bytes(Utf8Bytes(name))).substr(0, 16);
+    }
     return "." + name;
 }
 
@@ -46,7 +52,8 @@ fs::path StagingPath(const fs::path& item, TStageKind kind) {
         if (entry.Kind == kind)
             tag = entry.Tag;
     for (;;) {
-        const fs::path candidate = item.parent_path() / (StagingPrefix(item) + tag + BytesToHex(RandomBytes(6)));
+        const fs::path candidate =
+            item.parent_path() / platform::PathFromUtf8(StagingPrefix(item) + tag + BytesToHex(RandomBytes(6)));
         if (!AnythingAt(candidate))
             return candidate;
     }
@@ -58,13 +65,13 @@ std::vector<TLeftover> LeftoversOf(const fs::path& item) {
     std::error_code error;
     const fs::path folder = item.parent_path().empty() ? fs::path(".") : item.parent_path();
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = platform::Utf8FromPath(it->path().filename());
         if (name.compare(0, prefix.size(), prefix) != 0)
             continue;
         for (const TKindName& entry : KindNames) {
             const std::string head = prefix + entry.Tag;
             if (name.size() > head.size() && name.compare(0, head.size(), head) == 0)
-                found.push_back({item.parent_path() / name, entry.Kind});
+                found.push_back({item.parent_path() / it->path().filename(), entry.Kind});
         }
     }
     return found;

@@ -35,7 +35,7 @@ bool AddNameUnlessTaken(const fs::path& file, const fs::path& target) {
     if (copyError == std::errc::file_exists)
         return false;
     if (copyError)
-        throw Error(copyError.message() + ": " + target.string());
+        throw Error(copyError.message() + ": " + platform::Utf8FromPath(target));
     platform::FileStream copy(target, platform::FileStream::Mode::Read);
     copy.Sync();
     return true;
@@ -47,7 +47,8 @@ fs::path MoveToFreeName(const fs::path& file, const std::string& stem, const std
     const fs::path folder = file.parent_path();
     for (int number = 1;; ++number) {
         const fs::path target =
-            folder / (number == 1 ? stem + extension : stem + "-" + std::to_string(number) + extension);
+            folder /
+            platform::PathFromUtf8(number == 1 ? stem + extension : stem + "-" + std::to_string(number) + extension);
         if (!AddNameUnlessTaken(file, target))
             continue;
         platform::FlushFolder(folder);

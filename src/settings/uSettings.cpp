@@ -52,7 +52,7 @@ SettingsStore::SettingsStore(std::string title, std::string hostName, std::strin
     : FTitle(std::move(title)), FHostName(std::move(hostName)), FUserName(std::move(userName)) {}
 
 fs::path SettingsStore::SettingsFilePath() const {
-    const fs::path folder = platform::ConfigBaseFolder() / FTitle;
+    const fs::path folder = platform::ConfigBaseFolder() / platform::PathFromUtf8(FTitle);
     try {
         CreateFolderWithParents(folder);
         MakeFolderOwnerOnly(folder);

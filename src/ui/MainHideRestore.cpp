@@ -35,8 +35,9 @@ bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
 }
 
 bool TfrmMain::RestorePathFromLocker(const QString& P, QString& Message) {
-    TProtectCallbacks callbacks{ProgressCallback(), CancelCallback(),
-                                [this](const std::string& path) { return ResolveRestoreConflict(ToQString(path)); }};
+    TProtectCallbacks callbacks{ProgressCallback(), CancelCallback(), [this](const std::string& path) {
+                                    return ResolveRestoreConflict(QString::fromStdString(path));
+                                }};
     const TProtectOutcome outcome =
         RestoreItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(), callbacks);
     Message = QString::fromStdString(outcome.MessageText);

@@ -3,6 +3,7 @@
 // Text helpers of the GUI, and the conversions at its boundary with the core
 // (std::string holding UTF-8, std::filesystem::path).
 
+#include "platform/uPlatform.h"
 #include "translation/translation.h"
 
 #include <QString>
@@ -16,12 +17,15 @@ inline QString TranslatedText(const char* english) {
     return QString::fromStdString(TranslateText(english));
 }
 
+// Through the core's UTF-8, which names the same item on every system.
 inline std::filesystem::path ToPath(const QString& text) {
-    return std::filesystem::path(text.toStdString());
+    return platform::PathFromUtf8(text.toStdString());
 }
 inline QString ToQString(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
+    return QString::fromStdString(platform::Utf8FromPath(path));
 }
+// UTF-8 text is no path: QString::fromStdString takes it as it is.
+QString ToQString(const std::string& utf8) = delete;
 
 // True when both texts are equal with the case of the letters A to Z ignored;
 // every other character must match exactly.

@@ -4,6 +4,7 @@
 // helpers to look at what they leave.
 
 #include "cli/Commands.h"
+#include "platform/uPlatform.h"
 #include "support/TempFolder.h"
 
 #include <filesystem>
@@ -55,7 +56,7 @@ struct Shell {
 inline std::map<std::string, std::string> Snapshot(const fs::path& root) {
     std::map<std::string, std::string> items;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        std::string relative = fs::relative(entry.path(), root).string();
+        std::string relative = platform::Utf8FromPath(fs::relative(entry.path(), root));
         items[relative] = entry.is_directory() ? "/" : test::ReadFile(entry.path());
     }
     return items;
@@ -66,9 +67,9 @@ inline void WriteSnapshot(const fs::path& root, const std::map<std::string, std:
     fs::create_directories(root);
     for (const auto& [relative, content] : items) {
         if (content == "/")
-            fs::create_directories(root / relative);
+            fs::create_directories(root / platform::PathFromUtf8(relative));
         else
-            test::WriteFile(root / relative, content);
+            test::WriteFile(root / platform::PathFromUtf8(relative), content);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "locker/LockerEntries.h"
+#include "locker/LockerListing.h"
 #include "locker/LockerTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +49,13 @@ TEST(LockerRoundTrip, OneFileWithItsAttributes) {
 
 TEST(LockerRoundTrip, TreeWithEmptyFolderEmptyFileHiddenItemsAndNonAsciiNames) {
     test::TempFolder temp;
-    const fs::path root = temp / "Dätä";
+    const fs::path root = temp / PathFromUtf8("Dätä");
     WriteFile(root / "x.txt", "plain");
     WriteFile(root / "empty.bin", "");
     WriteFile(root / ".dotted", "dot-hidden");
     WriteFile(root / "listed.txt", "listed hidden");
     WriteFile(root / "Sub" / "y.txt", SomeData(5000, 2));
-    WriteFile(root / "Sub" / "Ünïcødé 文件.txt", "名前");
+    WriteFile(root / "Sub" / PathFromUtf8("Ünïcødé 文件.txt"), "名前");
     WriteFile(root / "Sub" / "Deeper" / "ro.txt", "read only");
     fs::create_directories(root / "Empty Folder");
     fs::create_directories(root / "HiddenFolder");
@@ -64,7 +65,7 @@ TEST(LockerRoundTrip, TreeWithEmptyFolderEmptyFileHiddenItemsAndNonAsciiNames) {
 
     std::map<std::string, std::uint32_t> sourceAttributes;
     for (const auto& item : fs::recursive_directory_iterator(root))
-        sourceAttributes[fs::relative(item.path(), root).string()] = GetFileAttributes(item.path());
+        sourceAttributes[Utf8FromPath(fs::relative(item.path(), root))] = GetFileAttributes(item.path());
     auto expectedTree = TreeOf(root);
     expectedTree.erase(".hidden"); // the platform's list of hidden names, not content
 
@@ -72,16 +73,52 @@ TEST(LockerRoundTrip, TreeWithEmptyFolderEmptyFileHiddenItemsAndNonAsciiNames) {
     CreateOk(root, locker);
     const TLockerResult result = ExtractLocker(locker.string(), (temp / "out").string(), "secret");
     ASSERT_TRUE(result.Success) << result.MessageText;
-    const fs::path back = temp / "out" / "Dätä";
+    const fs::path back = temp / "out" / PathFromUtf8("Dätä");
     EXPECT_EQ(TreeOf(back), expectedTree);
     for (const auto& [relative, attributes] : sourceAttributes) {
         if (relative == ".hidden" || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             continue; // a folder's stored bits are not applied
         std::uint32_t expected = attributes & ~HiddenAndSystem;
-        if (fs::path(relative).filename().string().front() == '.')
+        if (Utf8FromPath(PathFromUtf8(relative).filename()).front() == '.')
             expected |= FILE_ATTRIBUTE_HIDDEN; // a leading dot hides the name on this platform
-        EXPECT_EQ(GetFileAttributes(back / relative), expected == 0 ? FILE_ATTRIBUTE_NORMAL : expected) << relative;
+        EXPECT_EQ(GetFileAttributes(back / PathFromUtf8(relative)), expected == 0 ? FILE_ATTRIBUTE_NORMAL : expected)
+            << relative;
     }
+}
+
+// Names outside ASCII are stored as UTF-8, whatever form the system gives
+// them, and come back as the same names: a locker made on one system opens
+// with its names on the other. The names on disk are checked through the
+// standard library's own UTF-8 paths (u8 literals), not through the
+// conversions under test.
+TEST(LockerRoundTrip, NamesOutsideAsciiAreStoredAsUtf8AndComeBack) {
+    // Below the root, "/" between folders; u8 literals are UTF-8 by definition.
+    const std::vector<std::u8string> names = {u8"été.txt", u8"日本/ß", u8"😀 grin.txt", u8"Ωμέγα/Ünïcødé 文件"};
+    // The UTF-8 bytes a locker stores, backslash between folders.
+    const auto storedForm = [](std::u8string name) {
+        std::replace(name.begin(), name.end(), u8'/', u8'\\');
+        return std::string(name.begin(), name.end());
+    };
+    test::TempFolder temp;
+    const fs::path root = temp / u8"Wörter";
+    for (const std::u8string& name : names)
+        WriteFile(root / name, "content of " + storedForm(name));
+
+    CreateOk(root, temp / "names.vklocker");
+    const TLockerListing listing = ListLocker((temp / "names.vklocker").string(), "secret");
+    EXPECT_EQ(listing.RootName, storedForm(u8"Wörter"));
+    std::vector<std::string> stored;
+    for (const TEntryInfo& entry : listing.Entries)
+        stored.push_back(entry.RelativePath);
+    for (const std::u8string& name : names)
+        EXPECT_NE(std::find(stored.begin(), stored.end(), storedForm(name)), stored.end()) << storedForm(name);
+
+    const fs::path target = temp / u8"ausgepackt ☂";
+    const TLockerResult result = ExtractLocker((temp / "names.vklocker").string(), Utf8FromPath(target), "secret");
+    ASSERT_TRUE(result.Success) << result.MessageText;
+    for (const std::u8string& name : names)
+        EXPECT_EQ(test::ReadFile(target / u8"Wörter" / name), "content of " + storedForm(name)) << storedForm(name);
+    EXPECT_EQ(TreeOf(target / u8"Wörter"), TreeOf(root));
 }
 
 TEST(LockerRoundTrip, EntriesArePreOrderWithStoredNames) {

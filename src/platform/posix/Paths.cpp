@@ -29,6 +29,10 @@ bool PathExists(const fs::path& path) {
     return StatPath(path, info);
 }
 
+std::string NameAsCompared(const std::string& name) {
+    return name;
+}
+
 PathLimits SystemPathLimits() {
     // A name and a whole path as the system's calls and tools take them. The
     // depth bound keeps an extraction's chain of open folder handles well

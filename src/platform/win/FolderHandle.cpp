@@ -79,7 +79,7 @@ FolderHandle::~FolderHandle() {
 }
 
 FolderHandle FolderHandle::Folder(const std::string& name) const {
-    const fs::path shown = FPath / Utf16(name);
+    const fs::path shown = FPath / PathFromUtf8(name);
     const std::string operation = "Cannot create folder " + Quoted(shown);
     if (detail::ShouldFail(faults::Op::CreateDirectory))
         RaiseSystemError(operation, EIO);
@@ -104,7 +104,7 @@ FolderHandle FolderHandle::Folder(const std::string& name) const {
 }
 
 FileStream FolderHandle::CreateFile(const std::string& name) const {
-    const fs::path shown = FPath / Utf16(name);
+    const fs::path shown = FPath / PathFromUtf8(name);
     const std::string operation = "Cannot create file " + Quoted(shown);
     detail::PrivateSecurity security;
     // CREATE_NEW fails on any existing item, a dangling link included, so

@@ -37,6 +37,19 @@ bool PathExists(const fs::path& path) {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string NameAsCompared(const std::string& name) {
+    const std::wstring wide = detail::Utf16(name);
+    if (wide.empty())
+        return {};
+    // Upper case of the invariant locale, as the file system folds names.
+    const int size = static_cast<int>(wide.size());
+    std::wstring upper(wide.size(), L'\0');
+    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(), size,
+                                       nullptr, nullptr, 0);
+    upper.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return detail::Utf8(upper.empty() ? wide : upper);
+}
+
 PathLimits SystemPathLimits() {
     // A name as NTFS takes it and a whole path as the Win32 calls take it
     // without the long-path prefix (counted in bytes of UTF-8, which is never

@@ -5,11 +5,14 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace vk::platform::detail {
 
+// Raises vk::Error for bytes that are not UTF-8: a guess would name another item.
 std::wstring Utf16(const std::string& utf8);
-std::string Utf8(const std::wstring& utf16);
+// For texts of the system and of messages: an unpaired surrogate becomes U+FFFD.
+std::string Utf8(std::wstring_view utf16);
 
 // The path in the API's form (paths are UTF-16 inside std::filesystem on Windows).
 inline const std::wstring& Utf16(const std::filesystem::path& path) {
