@@ -121,8 +121,15 @@ std::optional<int> RunProgram(const std::vector<std::string>& argv, const std::v
     std::wstring commandLine = CommandLine(argv); // CreateProcessW may write into it
     std::wstring block = EnvironmentBlock(environment);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                          block.data(), nullptr, &startup, &process))
+    // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR
+    // before the new process runs any of its own code: such a start is tried
+    // again, any other failure is the test's.
+    bool settled = false; // started, or failed for good
+    for (int attempt = 0; attempt < 3 && !settled; ++attempt)
+        settled = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                   CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &process) != 0 ||
+                  ::GetLastError() != ERROR_INTERNAL_ERROR;
+    if (!process.hProcess)
         throw SystemFailure("starting " + argv.at(0));
     const OwnedHandle child(process.hProcess);
     ::CloseHandle(process.hThread);
