@@ -27,7 +27,7 @@ ItemTree ReadItemTree(const fs::path& path) {
     if (tree[""] != "/")
         return tree;
     for (const auto& entry : fs::recursive_directory_iterator(path))
-        tree[fs::relative(entry.path(), path).string()] = EntryContent(entry.path());
+        tree[fs::relative(entry.path(), path).generic_string()] = EntryContent(entry.path());
     return tree;
 }
 

@@ -77,7 +77,8 @@ TEST_P(KilledAtEveryStepTest, KeepsThePromiseAndARepeatFinishes) {
     TempFolder temp;
     KillRun run;
     run.Prepare = [&c](const fs::path& folder) {
-        ProtectedItem item{folder / "Private", folder / "Private.vklocker", Password, c.Content, c.Replaced};
+        // A blank in the name: the item's path crosses a command line on its way to the driver.
+        ProtectedItem item{folder / "My private", folder / "My private.vklocker", Password, c.Content, c.Replaced};
         if (!c.Hidden.empty()) {
             WriteItemTree(item.Item, c.Hidden);
             const TProtectOutcome hidden = HideItem(item.Item.string(), Password, true);
