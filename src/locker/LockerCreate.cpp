@@ -12,6 +12,8 @@
 
 #include <cstring>
 #include <future>
+#include <tuple>
+#include <utility>
 
 namespace vk {
 
@@ -162,15 +164,16 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         header.Nonce = RandomBytes(LockerNonceLength);
         const std::string recoveryCode = GenerateRecoveryCode();
         // The two key derivations are most of a small locker's time and need
-        // nothing from the source: each runs on a thread of its own while the
-        // source is walked and written. Their results go into the header last.
-        const auto wrapAside = [&masterKey](const std::string& secret, const TLockerKeySlot& slot) {
-            return std::async(std::launch::async, [&masterKey, &secret, salt = slot.Salt, iterations = slot.Iterations] {
-                return WrapMasterKey(masterKey, secret, salt, iterations);
+        // nothing from the source: they run one after the other on a thread
+        // of their own while this one walks, encrypts and writes the source,
+        // and their results go into the header last.
+        std::future<std::pair<Bytes, Bytes>> wrappedKeys = std::async(
+            std::launch::async, [&masterKey, &password, &recoveryCode, passwordSlot = header.PasswordSlot,
+                                 recoverySlot = header.RecoverySlot] {
+                return std::pair{
+                    WrapMasterKey(masterKey, password, passwordSlot.Salt, passwordSlot.Iterations),
+                    WrapMasterKey(masterKey, recoveryCode, recoverySlot.Salt, recoverySlot.Iterations)};
             });
-        };
-        std::future<Bytes> passwordWrap = wrapAside(password, header.PasswordSlot);
-        std::future<Bytes> recoveryWrap = wrapAside(recoveryCode, header.RecoverySlot);
 
         const TEntryList list = Enumerate(sourcePath, sourceFile, source);
         // A table that extraction would refuse is never written.
@@ -200,8 +203,7 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
             throw;
         }
         header.PayloadLength = writer.Written();
-        header.PasswordSlot.WrappedKey = passwordWrap.get();
-        header.RecoverySlot.WrappedKey = recoveryWrap.get();
+        std::tie(header.PasswordSlot.WrappedKey, header.RecoverySlot.WrappedKey) = wrappedKeys.get();
         stream.Seek(0);
         WriteLockerHeader(stream, header);
         stream.Close();
