@@ -54,18 +54,6 @@ FileStream::~FileStream() {
         ::close(FHandle);
 }
 
-std::size_t FileStream::Read(void* buffer, std::size_t count) {
-    auto* bytes = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const std::size_t got = ReadOnce(bytes + done, count - done);
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
-
 std::size_t FileStream::ReadOnce(void* buffer, std::size_t count) {
     for (;;) {
         const ssize_t got = ::read(FHandle, buffer, count);

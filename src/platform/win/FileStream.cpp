@@ -45,18 +45,6 @@ FileStream::~FileStream() {
         detail::CloseDescriptor(FHandle);
 }
 
-std::size_t FileStream::Read(void* buffer, std::size_t count) {
-    auto* bytes = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const std::size_t got = ReadOnce(bytes + done, count - done);
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
-
 std::size_t FileStream::ReadOnce(void* buffer, std::size_t count) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
     DWORD got = 0;
