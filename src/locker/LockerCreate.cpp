@@ -79,7 +79,7 @@ void CheckLockerOutsideSource(const fs::path& locker, const fs::path& source, co
 // content and its end come from one call.
 void WriteFileContent(TLockerWriter& writer, const TEntryInfo& entry, std::int64_t done, std::int64_t total,
                       TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
-    platform::FileStream input(platform::PathFromUtf8(entry.SourceFullPath), platform::FileStream::Mode::Read);
+    platform::FileStream input(platform::PathFromUtf8(entry.SourceFullPath), platform::FileStream::Mode::ReadRegular);
     std::int64_t position = 0;
     for (;;) {
         CheckCancelled(cancel);

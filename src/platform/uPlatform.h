@@ -81,6 +81,8 @@ public:
     ItemAttributes Get(const fs::path& item) const;
 
 private:
+    // Made full once: each item's full path is this and its name.
+    fs::path FFolder;
     std::vector<std::string> FHiddenNames;
 };
 // Applies read-only, hidden, system and archive; false when the item is
@@ -129,10 +131,13 @@ bool ReadItemStamp(const fs::path& path, TItemStamp& stamp);
 // vk::Error carrying the system's message (a full disk says so).
 class FileStream {
 public:
-    // Read opens an existing file. Create truncates or creates a file that can
-    // also be read back and patched; CreatePrivate does the same and leaves the
-    // file readable and writable by its owner alone.
-    enum class Mode { Read, Create, CreatePrivate };
+    // Read opens an existing file. ReadRegular opens one the caller has just
+    // seen to be a regular file, with one system call less: a folder put in
+    // its place fails at the first read rather than at the open, and a pipe
+    // does not hold the open up. Create truncates or creates a file that can
+    // also be read back and patched; CreatePrivate does the same and leaves
+    // the file readable and writable by its owner alone.
+    enum class Mode { Read, ReadRegular, Create, CreatePrivate };
     FileStream(const fs::path& path, Mode mode);
     ~FileStream();
     FileStream(const FileStream&) = delete;

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
 
@@ -223,22 +227,45 @@ TEST_F(LockerFailure, DiskFullMidWriteLeavesNoPartialLocker) {
     EXPECT_THROW(CreateLocker((temp / "src").string(), locker.string(), "pw"), Error);
 }
 
-TEST_F(LockerFailure, SourceFileChangingSizeFailsTheCreationNamingIt) {
-    for (const char* change : {"grow", "shrink"}) {
+TEST_F(LockerFailure, SourceFileChangingAfterTheWalkFailsTheCreationNamingIt) {
+    // Each change turns the file the walk saw into something else before its
+    // content is read. A pipe must not hold the creation up: nobody writes it.
+    const std::vector<std::string> changes{"grow", "shrink", "folder",
+#ifndef _WIN32
+                                           "pipe"
+#endif
+    };
+    for (const std::string& change : changes) {
         SCOPED_TRACE(change);
         const fs::path file = temp / "src" / "changing.txt";
+        fs::remove_all(file);
         WriteFile(file, SomeData(1000, 6));
         const fs::path locker = temp / "l.vklocker";
         bool changed = false;
         // The first report comes after enumeration has taken the size.
         const auto progress = [&](const std::string&, std::int64_t, std::int64_t) {
-            if (!changed)
-                WriteFile(file, std::string(change) == "grow" ? SomeData(2000, 6) : SomeData(10, 6));
+            if (changed)
+                return;
             changed = true;
+            if (change == "grow" || change == "shrink") {
+                WriteFile(file, change == "grow" ? SomeData(2000, 6) : SomeData(10, 6));
+                return;
+            }
+            fs::remove(file);
+#ifndef _WIN32
+            if (change == "pipe") {
+                ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+                return;
+            }
+#endif
+            fs::create_directory(file);
         };
         const TLockerResult result = CreateLocker((temp / "src").string(), locker.string(), "pw", progress);
         EXPECT_FALSE(result.Success);
-        EXPECT_EQ(result.MessageText, "The file \"" + file.string() + "\" changed while it was being locked.");
+        if (change != "folder") {
+            EXPECT_EQ(result.MessageText, "The file \"" + file.string() + "\" changed while it was being locked.");
+        }
+        EXPECT_NE(result.MessageText.find(file.string()), std::string::npos) << result.MessageText;
         EXPECT_FALSE(fs::exists(locker));
     }
 }

@@ -97,10 +97,10 @@ std::uint32_t GetFileAttributes(const fs::path& path) {
 }
 
 FolderAttributes::FolderAttributes(const fs::path& folder)
-    : FHiddenNames(detail::ListedHiddenNames(FullPath(folder))) {}
+    : FFolder(FullPath(folder)), FHiddenNames(detail::ListedHiddenNames(FFolder)) {}
 
 ItemAttributes FolderAttributes::Get(const fs::path& item) const {
-    const fs::path fullPath = FullPath(item);
+    const fs::path fullPath = FFolder / item.filename();
     return AttributesOf(fullPath, [&] { return detail::IsListedIn(FHiddenNames, fullPath.filename().string()); });
 }
 

@@ -13,10 +13,18 @@ using detail::RaiseSystemError;
 
 namespace {
 
+bool IsRead(FileStream::Mode mode) {
+    return mode == FileStream::Mode::Read || mode == FileStream::Mode::ReadRegular;
+}
+
 int OpenFlags(FileStream::Mode mode) {
     switch (mode) {
     case FileStream::Mode::Read:
         return O_RDONLY | O_CLOEXEC;
+    case FileStream::Mode::ReadRegular:
+        // Opening a pipe without O_NONBLOCK waits for a writer; a regular
+        // file reads the same either way.
+        return O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     case FileStream::Mode::Create:
     case FileStream::Mode::CreatePrivate:
         break;
@@ -32,7 +40,7 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
         FHandle = ::open(path.c_str(), OpenFlags(mode), permissions);
     } while (FHandle < 0 && errno == EINTR);
     if (FHandle < 0)
-        RaiseSystemError((mode == Mode::Read ? "Cannot open file " : "Cannot create file ") + Quoted(path), errno);
+        RaiseSystemError((IsRead(mode) ? "Cannot open file " : "Cannot create file ") + Quoted(path), errno);
     // A folder opens for reading on POSIX; as a file stream it is an error.
     struct stat info {};
     if (mode == Mode::Read && ::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {

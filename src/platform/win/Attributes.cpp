@@ -21,10 +21,10 @@ std::uint32_t GetFileAttributes(const fs::path& path) {
 
 // Windows keeps every bit on the item itself: there is no folder-wide record
 // to read once.
-FolderAttributes::FolderAttributes(const fs::path&) {}
+FolderAttributes::FolderAttributes(const fs::path& folder) : FFolder(FullPath(folder)) {}
 
 ItemAttributes FolderAttributes::Get(const fs::path& item) const {
-    const fs::path fullPath = FullPath(item);
+    const fs::path fullPath = FFolder / item.filename();
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (fullPath.empty() || !::GetFileAttributesExW(detail::Utf16(fullPath).c_str(), GetFileExInfoStandard, &data))
         return {};

@@ -15,7 +15,8 @@ using detail::RaiseLastError;
 using detail::RaiseSystemError;
 
 FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
-    const bool read = mode == Mode::Read;
+    // A folder never opens as a file here, so both reading modes are one.
+    const bool read = mode == Mode::Read || mode == Mode::ReadRegular;
     const std::string operation = (read ? "Cannot open file " : "Cannot create file ") + Quoted(path);
     std::optional<detail::PrivateSecurity> security;
     if (mode == Mode::CreatePrivate)
