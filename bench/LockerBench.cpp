@@ -149,10 +149,12 @@ void Fail(const std::string& what, const std::string& message) {
     throw std::runtime_error(what + " failed: " + message);
 }
 
-// Runs step runs times; the run of median wall time.
-template <typename Step> vk::bench::Elapsed MedianOf(int runs, Step step) {
+// Runs step runs times, each after an untimed prepare; the run of median wall time.
+template <typename Step, typename Prepare = void (*)()>
+vk::bench::Elapsed MedianOf(int runs, Step step, Prepare prepare = [] {}) {
     std::vector<vk::bench::Elapsed> times;
     for (int run = 0; run < runs; ++run) {
+        prepare();
         vk::bench::Stopwatch watch;
         step();
         times.push_back(watch.Read());
@@ -181,6 +183,33 @@ void PrintComparison(const vk::bench::Elapsed& create, const vk::bench::Elapsed&
                     create.Wall / peer.Create.Wall, extract.Wall / peer.Extract.Wall);
 }
 
+// Names the folder for each run's output. Creating many files within
+// minutes of deleting many is slow on some file systems: ext4 without a
+// journal passes over every inode freed moments ago, reading each one's
+// record, and that cost would fall on whichever tool ran after a clean-up.
+// A tree's outputs are therefore kept, each run in a folder of its own, until
+// every tool is done with the data set; a single file's output (one inode)
+// is removed before the next run, so the outputs never fill the disk.
+class RunOutputs {
+public:
+    RunOutputs(const fs::path& work, bool keep) : FFolder(work / "outputs"), FKeep(keep) {}
+    ~RunOutputs() {
+        std::error_code ignored;
+        fs::remove_all(FFolder, ignored);
+    }
+    fs::path Next() {
+        if (!FKeep)
+            fs::remove_all(FFolder);
+        fs::create_directories(FFolder);
+        return FFolder / std::to_string(FCount++);
+    }
+
+private:
+    fs::path FFolder;
+    bool FKeep;
+    int FCount = 0;
+};
+
 // Creates, verifies and extracts one source, printing a row for each, then
 // the same data through the installed peers.
 void RunDataSet(const char* title, const fs::path& source, std::int64_t contentBytes, const fs::path& work,
@@ -188,13 +217,13 @@ void RunDataSet(const char* title, const fs::path& source, std::int64_t contentB
     std::printf("\n%s (%lld content bytes; median of %d runs)\n", title, static_cast<long long>(contentBytes), runs);
     PrintHeading();
     const fs::path locker = work / (source.filename().string() + ".vklocker");
-    const fs::path output = work / "out";
+    RunOutputs outputs(work, fs::is_directory(source));
 
     std::vector<char> buffer(4 * 1024 * 1024);
+    const fs::path copy = outputs.Next();
     vk::bench::Stopwatch copyWatch;
-    CopyPlain(source, work / "copy", buffer);
+    CopyPlain(source, copy, buffer);
     PrintRow({"copy", copyWatch.Read(), 0, 0}, contentBytes, limits.Pbkdf2Seconds);
-    fs::remove_all(work / "copy");
 
     const vk::bench::Elapsed createTime = MedianOf(runs, [&] {
         vk::TLockerResult created = vk::CreateLocker(source.string(), locker.string(), Password);
@@ -210,17 +239,20 @@ void RunDataSet(const char* title, const fs::path& source, std::int64_t contentB
     });
     PrintRow({"verify", verifyTime, 1, limits.HmacBytesPerSecond}, contentBytes, limits.Pbkdf2Seconds);
 
-    const vk::bench::Elapsed extractTime = MedianOf(runs, [&] {
-        fs::remove_all(output);
-        vk::TLockerResult extracted = vk::ExtractLocker(locker.string(), output.string(), Password);
-        if (!extracted.Success)
-            Fail("extract", extracted.MessageText);
-    });
+    fs::path output;
+    const vk::bench::Elapsed extractTime = MedianOf(
+        runs,
+        [&] {
+            vk::TLockerResult extracted = vk::ExtractLocker(locker.string(), output.string(), Password);
+            if (!extracted.Success)
+                Fail("extract", extracted.MessageText);
+        },
+        [&] { output = outputs.Next(); });
     PrintRow({"extract", extractTime, 1, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
     fs::remove(locker);
-    fs::remove_all(output);
 
-    const std::vector<vk::bench::PeerTimes> peers = vk::bench::TimePeers(source, work, runs);
+    const std::vector<vk::bench::PeerTimes> peers =
+        vk::bench::TimePeers(source, work, runs, [&] { return outputs.Next(); });
     PrintComparison(createTime, extractTime, peers,
                     static_cast<double>(contentBytes) / limits.CombinedBytesPerSecond());
 }

@@ -50,7 +50,7 @@ struct Peer {
     const char* Tool;
     std::string Setup;   // run once, untimed
     std::string Create;  // source -> image
-    std::string Extract; // image -> out
+    std::function<std::string(const std::string& out)> Extract; // image -> out, a quoted folder
 };
 
 // age encrypts one stream: a folder goes through tar, as its users do.
@@ -59,25 +59,28 @@ std::vector<Peer> PeersFor(const fs::path& source, const fs::path& work) {
     const std::string key = Quoted(work / "age-key.txt");
     const std::string ageImage = Quoted(work / "image.age");
     const std::string zipImage = Quoted(work / "image.7z");
-    const std::string out = Quoted(work / "peer-out");
     const std::string parent = Quoted(source.parent_path());
     const std::string name = Quoted(source.filename());
     const std::string recipient = "$(age-keygen -y " + key + ")";
     return {
         {"age (X25519)", "age", "age-keygen -o " + key + " 2>/dev/null",
          "tar -C " + parent + " -cf - " + name + " | age -r " + recipient + " -o " + ageImage,
-         "mkdir -p " + out + " && age -d -i " + key + " " + ageImage + " | tar -C " + out + " -xf -"},
+         [=](const std::string& out) {
+             return "mkdir -p " + out + " && age -d -i " + key + " " + ageImage + " | tar -C " + out + " -xf -";
+         }},
         {"7-Zip (AES-256, store)", "7zz", "",
          "7zz a -bso0 -bsp0 -mx=0 -mhe=on -p'" + std::string(Password) + "' " + zipImage + " " + Quoted(source),
-         "7zz x -bso0 -bsp0 -y -p'" + std::string(Password) + "' -o" + out + " " + zipImage},
+         [=](const std::string& out) {
+             return "7zz x -bso0 -bsp0 -y -p'" + std::string(Password) + "' -o" + out + " " + zipImage;
+         }},
     };
 }
 
 } // namespace
 
-std::vector<PeerTimes> TimePeers(const fs::path& source, const fs::path& work, int runs) {
-    const std::string clean =
-        "rm -rf " + Quoted(work / "image.age") + " " + Quoted(work / "image.7z") + " " + Quoted(work / "peer-out");
+std::vector<PeerTimes> TimePeers(const fs::path& source, const fs::path& work, int runs,
+                                 const std::function<fs::path()>& nextOutput) {
+    const std::string clean = "rm -f " + Quoted(work / "image.age") + " " + Quoted(work / "image.7z");
     std::vector<PeerTimes> times;
     for (const Peer& peer : PeersFor(source, work)) {
         if (!Installed(peer.Tool))
@@ -88,7 +91,7 @@ std::vector<PeerTimes> TimePeers(const fs::path& source, const fs::path& work, i
         for (int run = 0; run < runs; ++run) {
             Run(clean);
             creates.push_back(Run(peer.Create));
-            extracts.push_back(Run(peer.Extract));
+            extracts.push_back(Run(peer.Extract(Quoted(nextOutput()))));
         }
         Run(clean + " " + Quoted(work / "age-key.txt"));
         times.push_back({peer.Name, Median(creates), Median(extracts)});

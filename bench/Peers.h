@@ -7,6 +7,7 @@
 #include "Timing.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,9 @@ struct PeerTimes {
 };
 
 // Every installed peer, each creating an encrypted image of source in work
-// and extracting it again, runs times; the median run of each step.
-std::vector<PeerTimes> TimePeers(const std::filesystem::path& source, const std::filesystem::path& work, int runs);
+// and extracting it again into the folder nextOutput names, runs times; the
+// median run of each step.
+std::vector<PeerTimes> TimePeers(const std::filesystem::path& source, const std::filesystem::path& work, int runs,
+                                 const std::function<std::filesystem::path()>& nextOutput);
 
 } // namespace vk::bench
