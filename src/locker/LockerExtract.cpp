@@ -10,6 +10,7 @@
 #include "translation/translation.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace vk {
@@ -79,6 +80,35 @@ void ReadSameEntry(TLockerReader& reader, const TEntryInfo& checked) {
         RaiseChanged();
 }
 
+// A file of at least this size is written on a thread of its own while the
+// next chunks are read and decrypted; below it, starting that thread and its
+// buffers costs more than the overlap saves.
+constexpr std::int64_t OverlappedWriteSize = 4 * static_cast<std::int64_t>(ChunkCount * ChunkSize);
+
+// Decrypts size bytes of content into output through a pipeline whose one
+// stage writes each chunk. What was decrypted before a failure or a cancel is
+// still written, as when each chunk is written at once; a failure to write an
+// earlier chunk is raised in its place.
+void WriteOverlapped(TLockerReader& reader, platform::FileStream& output, std::int64_t size,
+                     const std::function<void()>& reportChunk, const TLockerCancelFunc& cancel) {
+    TChunkPipeline writes({[&output](const std::uint8_t* data, std::size_t count) { output.Write(data, count); }});
+    try {
+        for (std::int64_t remaining = size; remaining > 0;) {
+            CheckCancelled(cancel);
+            const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, ChunkSize));
+            std::uint8_t* chunk = writes.Current();
+            reader.Read(chunk, piece);
+            writes.Publish(static_cast<std::size_t>(piece));
+            remaining -= piece;
+            reportChunk();
+        }
+    } catch (...) {
+        writes.Finish();
+        throw;
+    }
+    writes.Finish();
+}
+
 void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, const std::string& name,
                  const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer, std::int64_t payloadLength,
                  TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
@@ -87,14 +117,21 @@ void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, co
     if (entry.Size > reader.Remaining())
         throw Error("Stream read error");
     platform::FileStream output = folder.CreateFile(name);
-    for (std::int64_t remaining = entry.Size; remaining > 0;) {
-        CheckCancelled(cancel);
-        const auto piece =
-            static_cast<std::int32_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
-        reader.Read(buffer.data(), piece);
-        output.Write(buffer.data(), static_cast<std::size_t>(piece));
-        remaining -= piece;
+    const auto reportChunk = [&] {
         progress.ReportThrottled(platform::Utf8FromPath(outPath), reader.Done(), payloadLength);
+    };
+    if (entry.Size >= OverlappedWriteSize) {
+        WriteOverlapped(reader, output, entry.Size, reportChunk, cancel);
+    } else {
+        for (std::int64_t remaining = entry.Size; remaining > 0;) {
+            CheckCancelled(cancel);
+            const auto piece =
+                static_cast<std::int32_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
+            reader.Read(buffer.data(), piece);
+            output.Write(buffer.data(), static_cast<std::size_t>(piece));
+            remaining -= piece;
+            reportChunk();
+        }
     }
     // Stored bits apply without hidden and system; failures are not checked.
     const auto applied =

@@ -211,6 +211,39 @@ TEST_F(LockerFailure, CancelDuringTheSecondOfThreeFilesOnExtraction) {
     EXPECT_EQ(sizes, (std::vector<std::uintmax_t>{ChunkSize, size})) << "first complete, second partial";
 }
 
+// A large file is written on a thread of its own while the next chunks are
+// decrypted. A cancel still leaves every chunk decrypted before it written,
+// in order, and a full disk is reported as at once.
+TEST_F(LockerFailure, LargeFileExtractionStopsCleanlyOnCancelAndOnAFullDisk) {
+    const std::size_t size = 17 * 1024 * 1024 + 1000; // beyond the size from which writing overlaps
+    const std::string content = SomeData(size, 8);
+    WriteFile(temp / "src" / "large.bin", content);
+    const fs::path locker = temp / "l.vklocker";
+    CreateOk(temp / "src", locker);
+    const fs::path written = temp / "out" / "src" / "large.bin";
+
+    ASSERT_TRUE(ExtractLocker(locker.string(), (temp / "out").string(), "secret").Success);
+    EXPECT_EQ(test::ReadFile(written), content);
+    fs::remove_all(temp / "out");
+
+    // Cancel points: before the entry and before each chunk. The tenth comes
+    // after eight chunks.
+    int checks = 0;
+    TLockerResult result =
+        ExtractLocker(locker.string(), (temp / "out").string(), "secret", {}, [&] { return ++checks == 10; });
+    EXPECT_FALSE(result.Success);
+    EXPECT_EQ(result.MessageText, "Operation cancelled by user.");
+    EXPECT_EQ(test::ReadFile(written), content.substr(0, 8 * ChunkSize));
+    fs::remove_all(temp / "out");
+
+    faults::FailWriteAfter(5 * 1024 * 1024);
+    result = ExtractLocker(locker.string(), (temp / "out").string(), "secret");
+    faults::Clear();
+    EXPECT_FALSE(result.Success);
+    EXPECT_NE(result.MessageText.find("No space left on device"), std::string::npos) << result.MessageText;
+    EXPECT_NE(result.MessageText.find("large.bin"), std::string::npos) << result.MessageText;
+}
+
 TEST_F(LockerFailure, DiskFullMidWriteLeavesNoPartialLocker) {
     WriteFile(temp / "src" / "a.bin", SomeData(300000, 5));
     const fs::path locker = temp / "l.vklocker";
