@@ -34,8 +34,11 @@ namespace vk {
 // and 1 MiB; at best 0.27 s at 256 KiB, 0.23 s at 1 MiB), so no size wins
 // writing clearly; reads gain little above 256 KiB. 256 KiB keeps the whole
 // ring at 4 MiB and each chunk within the processor's cache between AES, HMAC
-// and write; dd on the same machine wrote 1 GiB with 4 MiB calls in 2.0-2.7 s
-// against 0.2-0.5 s with 1 MiB calls, so large calls are avoided.
+// and write. The spread is the machine's, not the call size's: this virtual
+// machine hands memory that has been free for about two seconds back to its
+// host, and filling it again costs about 1 s per GiB (dd of 1 GiB: 0.2 s
+// right after an earlier copy was deleted, 0.8-1.9 s after a pause, with 1 MiB
+// and 4 MiB calls alike).
 inline constexpr std::size_t ChunkSize = 256 * 1024;
 // Enough chunks for the slowest stage to run on while the calling thread
 // fills the next ones; ChunkCount × ChunkSize is the ring's whole memory.
