@@ -149,9 +149,15 @@ void Fail(const std::string& what, const std::string& message) {
     throw std::runtime_error(what + " failed: " + message);
 }
 
+void RequireSuccess(const std::string& what, const vk::TLockerResult& result) {
+    if (!result.Success)
+        Fail(what, result.MessageText);
+}
+
 // Runs step runs times, each after an untimed prepare; the run of median wall time.
 template <typename Step, typename Prepare = void (*)()>
-vk::bench::Elapsed MedianOf(int runs, Step step, Prepare prepare = [] {}) {
+vk::bench::Elapsed MedianOf(
+    int runs, Step step, Prepare prepare = [] {}) {
     std::vector<vk::bench::Elapsed> times;
     for (int run = 0; run < runs; ++run) {
         prepare();
@@ -229,12 +235,7 @@ void RunDataSet(const char* title, const fs::path& source, std::int64_t contentB
     // The previous run's locker is removed outside the timing, as the peers'
     // images are: truncating 1 GiB on the way costs ext4 here about 0.3 s.
     const vk::bench::Elapsed createTime = MedianOf(
-        runs,
-        [&] {
-            vk::TLockerResult created = vk::CreateLocker(source.string(), locker.string(), Password);
-            if (!created.Success)
-                Fail("create", created.MessageText);
-        },
+        runs, [&] { RequireSuccess("create", vk::CreateLocker(source.string(), locker.string(), Password)); },
         [&] { fs::remove(locker); });
     PrintRow({"create", createTime, 2, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
 
@@ -247,12 +248,7 @@ void RunDataSet(const char* title, const fs::path& source, std::int64_t contentB
 
     fs::path output;
     const vk::bench::Elapsed extractTime = MedianOf(
-        runs,
-        [&] {
-            vk::TLockerResult extracted = vk::ExtractLocker(locker.string(), output.string(), Password);
-            if (!extracted.Success)
-                Fail("extract", extracted.MessageText);
-        },
+        runs, [&] { RequireSuccess("extract", vk::ExtractLocker(locker.string(), output.string(), Password)); },
         [&] { output = outputs.Next(); });
     PrintRow({"extract", extractTime, 1, limits.CombinedBytesPerSecond()}, contentBytes, limits.Pbkdf2Seconds);
     fs::remove(locker);

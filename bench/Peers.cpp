@@ -48,9 +48,10 @@ Elapsed Median(std::vector<Elapsed> runs) {
 struct Peer {
     const char* Name;
     const char* Tool;
-    std::string Setup;   // run once, untimed
-    std::string Create;  // source -> image
-    std::function<std::string(const std::string& out)> Extract; // image -> out, a quoted folder
+    std::string Setup;  // run once, untimed
+    std::string Create; // source -> image
+    // image -> out, a quoted folder
+    std::function<std::string(const std::string& out)> Extract;
 };
 
 // age encrypts one stream: a folder goes through tar, as its users do.

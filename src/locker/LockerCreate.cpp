@@ -167,12 +167,11 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         // nothing from the source: they run one after the other on a thread
         // of their own while this one walks, encrypts and writes the source,
         // and their results go into the header last.
-        std::future<std::pair<Bytes, Bytes>> wrappedKeys = std::async(
-            std::launch::async, [&masterKey, &password, &recoveryCode, passwordSlot = header.PasswordSlot,
-                                 recoverySlot = header.RecoverySlot] {
-                return std::pair{
-                    WrapMasterKey(masterKey, password, passwordSlot.Salt, passwordSlot.Iterations),
-                    WrapMasterKey(masterKey, recoveryCode, recoverySlot.Salt, recoverySlot.Iterations)};
+        std::future<std::pair<Bytes, Bytes>> wrappedKeys =
+            std::async(std::launch::async, [&masterKey, &password, &recoveryCode, passwordSlot = header.PasswordSlot,
+                                            recoverySlot = header.RecoverySlot] {
+                return std::pair{WrapMasterKey(masterKey, password, passwordSlot.Salt, passwordSlot.Iterations),
+                                 WrapMasterKey(masterKey, recoveryCode, recoverySlot.Salt, recoverySlot.Iterations)};
             });
 
         const TEntryList list = Enumerate(sourcePath, sourceFile, source);

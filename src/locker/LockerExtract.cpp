@@ -10,7 +10,6 @@
 #include "translation/translation.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace vk {
@@ -85,23 +84,36 @@ void ReadSameEntry(TLockerReader& reader, const TEntryInfo& checked) {
 // buffers costs more than the overlap saves.
 constexpr std::int64_t OverlappedWriteSize = 4 * static_cast<std::int64_t>(ChunkCount * ChunkSize);
 
-// Decrypts size bytes of content into output through a pipeline whose one
-// stage writes each chunk. What was decrypted before a failure or a cancel is
-// still written, as when each chunk is written at once; a failure to write an
-// earlier chunk is raised in its place.
-void WriteOverlapped(TLockerReader& reader, platform::FileStream& output, std::int64_t size,
-                     const std::function<void()>& reportChunk, const TLockerCancelFunc& cancel) {
+// Decrypts size bytes of a file's content a piece of at most pieceSize bytes
+// at a time into the room that room() gives, passes each piece to
+// put(data, count) and reports after it.
+template <typename Room, typename Put, typename Report>
+void DecryptContent(TLockerReader& reader, std::int64_t size, std::size_t pieceSize, Room room, Put put, Report report,
+                    const TLockerCancelFunc& cancel) {
+    for (std::int64_t remaining = size; remaining > 0;) {
+        CheckCancelled(cancel);
+        const auto piece =
+            static_cast<std::int32_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(pieceSize)));
+        std::uint8_t* space = room();
+        reader.Read(space, piece);
+        put(space, static_cast<std::size_t>(piece));
+        remaining -= piece;
+        report();
+    }
+}
+
+// The content goes through a pipeline whose one stage writes each chunk.
+// What was decrypted before a failure or a cancel is still written, as when
+// each chunk is written at once; a failure to write an earlier chunk is
+// raised in its place.
+template <typename Report>
+void WriteOverlapped(TLockerReader& reader, platform::FileStream& output, std::int64_t size, Report report,
+                     const TLockerCancelFunc& cancel) {
     TChunkPipeline writes({[&output](const std::uint8_t* data, std::size_t count) { output.Write(data, count); }});
     try {
-        for (std::int64_t remaining = size; remaining > 0;) {
-            CheckCancelled(cancel);
-            const auto piece = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, ChunkSize));
-            std::uint8_t* chunk = writes.Current();
-            reader.Read(chunk, piece);
-            writes.Publish(static_cast<std::size_t>(piece));
-            remaining -= piece;
-            reportChunk();
-        }
+        DecryptContent(
+            reader, size, ChunkSize, [&writes] { return writes.Current(); },
+            [&writes](const std::uint8_t*, std::size_t count) { writes.Publish(count); }, report, cancel);
     } catch (...) {
         writes.Finish();
         throw;
@@ -117,22 +129,15 @@ void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, co
     if (entry.Size > reader.Remaining())
         throw Error("Stream read error");
     platform::FileStream output = folder.CreateFile(name);
-    const auto reportChunk = [&] {
+    const auto report = [&] {
         progress.ReportThrottled(platform::Utf8FromPath(outPath), reader.Done(), payloadLength);
     };
-    if (entry.Size >= OverlappedWriteSize) {
-        WriteOverlapped(reader, output, entry.Size, reportChunk, cancel);
-    } else {
-        for (std::int64_t remaining = entry.Size; remaining > 0;) {
-            CheckCancelled(cancel);
-            const auto piece =
-                static_cast<std::int32_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
-            reader.Read(buffer.data(), piece);
-            output.Write(buffer.data(), static_cast<std::size_t>(piece));
-            remaining -= piece;
-            reportChunk();
-        }
-    }
+    if (entry.Size >= OverlappedWriteSize)
+        WriteOverlapped(reader, output, entry.Size, report, cancel);
+    else
+        DecryptContent(
+            reader, entry.Size, buffer.size(), [&buffer] { return buffer.data(); },
+            [&output](const std::uint8_t* data, std::size_t count) { output.Write(data, count); }, report, cancel);
     // Stored bits apply without hidden and system; failures are not checked.
     const auto applied =
         static_cast<std::uint32_t>(entry.Attr) & ~(platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM);
