@@ -1,6 +1,7 @@
 #include "locker/LockerProgress.h"
 
 #include "platform/Error.h"
+#include "translation/translation.h"
 
 #include <chrono>
 
@@ -21,7 +22,7 @@ std::uint64_t TickMilliseconds() {
 
 void CheckCancelled(const TLockerCancelFunc& cancel) {
     if (cancel && cancel())
-        throw Error("Operation cancelled by user.");
+        throw Error(TranslateText("Operation cancelled by user."));
 }
 
 void TProgressThrottle::Reset() {

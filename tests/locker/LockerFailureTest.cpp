@@ -3,6 +3,7 @@
 #include "locker/LockerTestSupport.h"
 #include "platform/Error.h"
 #include "support/SystemTraits.h"
+#include "translation/translation.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +190,21 @@ TEST_F(LockerFailure, CancelFromTheStartLeavesNoLocker) {
     EXPECT_EQ(result.MessageText, "Operation cancelled by user.");
     EXPECT_EQ(result.RecoveryCode, "");
     EXPECT_FALSE(fs::exists(locker));
+}
+
+// The window shows the engine's message as it stands: a Stop must read in
+// the user's language like every other message.
+TEST_F(LockerFailure, ACancelIsReportedInTheChosenLanguage) {
+    WriteFile(temp / "src" / "a.txt", "a");
+    const fs::path locker = temp / "l.vklocker";
+    CreateOk(temp / "src", locker);
+    LoadTranslation("de", fs::path(VEILKEEP_SOURCE_ROOT) / "resources" / "transl.dt");
+    const auto stop = [] { return true; };
+    const TLockerResult created = CreateLocker((temp / "src").string(), (temp / "m.vklocker").string(), "pw", {}, stop);
+    const TLockerResult extracted = ExtractLocker(locker.string(), (temp / "out").string(), "secret", {}, stop);
+    LoadTranslation(std::nullopt, temp / "none");
+    EXPECT_EQ(created.MessageText, "Vorgang vom Benutzer abgebrochen.");
+    EXPECT_EQ(extracted.MessageText, "Vorgang vom Benutzer abgebrochen.");
 }
 
 TEST_F(LockerFailure, CancelDuringTheSecondOfThreeFilesOnExtraction) {
