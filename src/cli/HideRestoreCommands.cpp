@@ -60,6 +60,13 @@ bool AlreadyRestored(const fs::path& item, const fs::path& locker) {
     return AnythingAt(item) && !AnythingAt(locker);
 }
 
+// A restore that succeeded may still have something to say (times and
+// modes it could not bring back).
+void WarnAbout(const TProtectOutcome& outcome, const Console& console) {
+    if (!outcome.WarningText.empty())
+        console.Err << "vklocker: " << outcome.WarningText << '\n';
+}
+
 } // namespace
 
 int RunExtract(const Arguments& args, const Console& console) {
@@ -84,6 +91,7 @@ int RunExtract(const Arguments& args, const Console& console) {
     SecretHolder usedRecoveryCode(std::move(outcome.RecoveryCode));
     if (!outcome.Success)
         return command.Fail(outcome.MessageText);
+    WarnAbout(outcome, console);
     console.Out << TranslateText("Locker extracted successfully.") << '\n'
                 << "Extracted into: " << platform::Utf8FromPath(folder) << '\n';
     if (!usedRecoveryCode.Get().empty())
@@ -166,6 +174,7 @@ int RunRestore(const Arguments& args, const Console& console) {
         console.Out << "Kept the existing " << platform::Utf8FromPath(item) << "; its locker was deleted.\n";
         return ExitSuccess;
     }
+    WarnAbout(outcome, console);
     console.Out << "Restored: " << (outcome.ItemPath.empty() ? platform::Utf8FromPath(item) : outcome.ItemPath) << '\n';
     return ExitSuccess;
 }

@@ -43,10 +43,13 @@ bool ResolveSource(const std::string& sourcePath, TSource& source) {
     return !source.RootName.empty() && source.RootName != "." && source.RootName != "..";
 }
 
-TEntryList Enumerate(const std::string& sourcePath, const fs::path& sourceFile, const TSource& source) {
+// The entries, and the times block's records: the root folder's first.
+TEntryList Enumerate(const std::string& sourcePath, const fs::path& sourceFile, const TSource& source,
+                     std::vector<TItemTimes>& times) {
     TEntryList list;
+    times.push_back(ItemTimesOf(source.RootIsFolder ? source.Root : sourceFile));
     if (source.RootIsFolder) {
-        CollectEntries(source.Root, source.Root, list);
+        CollectEntries(source.Root, source.Root, list, &times);
         return list;
     }
     TEntryInfo entry;
@@ -174,7 +177,8 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
                                  WrapMasterKey(masterKey, recoveryCode, recoverySlot.Salt, recoverySlot.Iterations)};
             });
 
-        const TEntryList list = Enumerate(sourcePath, sourceFile, source);
+        std::vector<TItemTimes> times;
+        const TEntryList list = Enumerate(sourcePath, sourceFile, source, times);
         // A table that extraction would refuse is never written.
         CheckEntryTable(source.RootName, source.RootIsFolder, list);
         const std::int64_t total = TotalPayloadSize(source.RootName, list);
@@ -201,6 +205,7 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
             writer.FinishAfterFailure();
             throw;
         }
+        WriteItemTimes(stream, masterKey, header.PayloadMac, times);
         header.PayloadLength = writer.Written();
         std::tie(header.PasswordSlot.WrappedKey, header.RecoverySlot.WrappedKey) = wrappedKeys.get();
         stream.Seek(0);

@@ -29,6 +29,7 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
 struct Walk {
     fs::path CanonicalBase;
     TEntryList& List;
+    std::vector<TItemTimes>* Times;
     // The canonical folders from the root down to the one being listed.
     std::vector<fs::path> Ancestors;
 };
@@ -70,6 +71,8 @@ void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
                                        std::make_error_code(std::errc::operation_not_supported));
         entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(*attributes.FileSize);
         walk.List.push_back(entry);
+        if (walk.Times != nullptr)
+            walk.Times->push_back({attributes.ModifyTime, attributes.Permissions});
 
         if (entry.IsDir) {
             fs::path canonical = walk.Ancestors.back() / name;
@@ -86,13 +89,21 @@ void Collect(Walk& walk, const fs::path& dir, const std::string& storedDir) {
 
 } // namespace
 
-void CollectEntries(const fs::path& baseDir, const fs::path& dir, TEntryList& list) {
-    Walk walk{fs::canonical(baseDir), list, {}};
+void CollectEntries(const fs::path& baseDir, const fs::path& dir, TEntryList& list, std::vector<TItemTimes>* times) {
+    Walk walk{fs::canonical(baseDir), list, times, {}};
     walk.Ancestors.push_back(fs::canonical(dir));
     std::string storedDir;
     if (dir != baseDir)
         storedDir = SanitizeRelativePath(StoredRelativePath(dir.lexically_relative(baseDir)));
     Collect(walk, dir, storedDir);
+}
+
+TItemTimes ItemTimesOf(const fs::path& path) {
+    const fs::path full = platform::FullPath(path);
+    const platform::ItemAttributes attributes = platform::FolderAttributes(full.parent_path()).Get(full);
+    if (attributes.Bits == platform::INVALID_FILE_ATTRIBUTES)
+        return {};
+    return {attributes.ModifyTime, attributes.Permissions};
 }
 
 std::int32_t FileAttributesOrZero(const fs::path& path) {

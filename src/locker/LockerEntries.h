@@ -3,6 +3,7 @@
 // The entry table of a locker being created: enumeration of the source and
 // the payload sizes that follow from it.
 
+#include "locker/LockerItemTimes.h"
 #include "locker/uLocker.h"
 
 #include <cstdint>
@@ -18,7 +19,14 @@ using TEntryList = std::vector<TEntryInfo>;
 // the order the file system lists them; hidden and system items included.
 // Folder links are descended, but a link that leads back into the tree, or
 // into a folder it is already inside, fails with a message naming it.
-void CollectEntries(const std::filesystem::path& baseDir, const std::filesystem::path& dir, TEntryList& list);
+// With times, appends each entry's modification time and permission bits
+// there, in the same order, from the same look-up as its attributes.
+void CollectEntries(const std::filesystem::path& baseDir, const std::filesystem::path& dir, TEntryList& list,
+                    std::vector<TItemTimes>* times = nullptr);
+
+// The modification time and permission bits of one item; zero and none when
+// they cannot be read.
+TItemTimes ItemTimesOf(const std::filesystem::path& path);
 
 // The Windows attribute bits of an item; 0 when they cannot be read.
 std::int32_t FileAttributesOrZero(const std::filesystem::path& path);

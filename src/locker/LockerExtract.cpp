@@ -1,6 +1,7 @@
 #include "locker/ChunkPipeline.h"
 #include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
+#include "locker/LockerItemTimes.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
 #include "locker/LockerReader.h"
@@ -29,6 +30,10 @@ void CreateDirectories(const fs::path& folder) {
     for (auto level = missing.rbegin(); level != missing.rend(); ++level)
         platform::CreateDirectory(*level);
 }
+
+constexpr const char* DamagedTimesWarning =
+    "The locker's record of modification times and permissions is damaged: the items were restored with the "
+    "time of the restore and owner-only permissions.";
 
 [[noreturn]] void RaiseChanged() {
     throw Error(TranslateText("The locker changed while it was being read."));
@@ -121,9 +126,18 @@ void WriteOverlapped(TLockerReader& reader, platform::FileStream& output, std::i
     writes.Finish();
 }
 
+// A file or folder gets its stored permission bits, when the locker has
+// them, in place of owner-only, then its time. Failures are not checked, as
+// for the attribute bits.
+template <typename Item> void ApplyTimes(Item& item, const TItemTimes& times) {
+    if (times.Permissions)
+        item.SetPermissions(*times.Permissions);
+    item.SetModifyTime(times.ModifyTime);
+}
+
 void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, const std::string& name,
-                 const fs::path& outPath, const TEntryInfo& entry, Bytes& buffer, std::int64_t payloadLength,
-                 TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
+                 const fs::path& outPath, const TEntryInfo& entry, const TItemTimes* times, Bytes& buffer,
+                 std::int64_t payloadLength, TProgressThrottle& progress, const TLockerCancelFunc& cancel) {
     // Content must come from the authenticated payload, never from bytes
     // that may follow it; checked before the output file is created.
     if (entry.Size > reader.Remaining())
@@ -142,7 +156,25 @@ void ExtractFile(TLockerReader& reader, const platform::FolderHandle& folder, co
     const auto applied =
         static_cast<std::uint32_t>(entry.Attr) & ~(platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM);
     folder.SetFileAttributes(output, name, applied);
+    if (times != nullptr)
+        ApplyTimes(output, *times);
     output.Close();
+}
+
+// The folders' times and modes, set once everything inside them is written
+// (a new name in a folder changes its time, and a mode without write access
+// would refuse the name). Every folder comes before its contents in the
+// table, so in reverse order each folder is done after all that lies below
+// it; reaching it opens only folders not done yet.
+void ApplyFolderTimes(TFolderChain& chain, const std::vector<TEntryInfo>& entries,
+                      const std::vector<TItemTimes>& records) {
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        if (!entries[i].IsDir)
+            continue;
+        const std::vector<std::string> components = EntryComponents(entries[i].RelativePath);
+        ApplyTimes(chain.Enter(components, components.size()), records[i + 1]);
+    }
+    ApplyTimes(chain.Enter({}, 0), records[0]);
 }
 
 } // namespace
@@ -188,6 +220,14 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         encKey = DeriveSubKey(masterKey, "enc");
         // The whole table follows the canonical rule before anything is written.
         const TEntryTable table = ReadEntryTable(stream, encKey, header);
+        // The block after the payload: the root folder's record, then one per entry.
+        const TItemTimesBlock times =
+            ReadItemTimes(stream, masterKey, header, table.Entries.size() + (table.RootIsFolder ? 1 : 0));
+        const auto timesOf = [&times, &table](std::size_t index) -> const TItemTimes* {
+            if (times.State != ItemTimesState::Valid)
+                return nullptr;
+            return &times.Records[index + (table.RootIsFolder ? 1 : 0)];
+        };
         // Allocated once, no larger than the largest file needs: file content
         // is decrypted into it and written a chunk at a time.
         std::int64_t largest = 0;
@@ -212,7 +252,8 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         TProgressThrottle progress(progressProc);
         progress.Reset();
         progress.Report(lockerPath, reader.Done(), header.PayloadLength);
-        for (const TEntryInfo& entry : table.Entries) {
+        for (std::size_t index = 0; index < table.Entries.size(); ++index) {
+            const TEntryInfo& entry = table.Entries[index];
             CheckCancelled(cancel);
             ReadSameEntry(reader, entry);
             const std::vector<std::string> components = EntryComponents(entry.RelativePath);
@@ -223,11 +264,15 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
                 continue;
             }
             const platform::FolderHandle& folder = chain.Enter(components, components.size() - 1);
-            ExtractFile(reader, folder, components.back(), outPath, entry, buffer, header.PayloadLength, progress,
-                        cancel);
+            ExtractFile(reader, folder, components.back(), outPath, entry, timesOf(index), buffer, header.PayloadLength,
+                        progress, cancel);
         }
         if (!reader.SealMatches(opened.PayloadSeal))
             RaiseChanged();
+        if (times.State == ItemTimesState::Valid && rootIsFolder)
+            ApplyFolderTimes(chain, table.Entries, times.Records);
+        if (times.State == ItemTimesState::Damaged)
+            result.WarningText = TranslateText(DamagedTimesWarning);
         progress.Report(lockerPath, header.PayloadLength, header.PayloadLength);
         result.Success = true;
         result.MessageText = TranslateText("Locker extracted successfully.");

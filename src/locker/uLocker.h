@@ -17,6 +17,9 @@ struct TLockerResult {
     bool Success = false;
     std::string MessageText;  // success message or the reason of the failure (UTF-8)
     std::string RecoveryCode; // see CreateLocker / ExtractLocker
+    // After a successful ExtractLocker: what the user should know although
+    // every item was restored (UTF-8, translated); otherwise empty.
+    std::string WarningText;
 };
 
 struct TEntryInfo {

@@ -68,9 +68,20 @@ std::uint32_t GetFileAttributes(const fs::path& path);
 // What one look-up of an item gives: its bit set as GetFileAttributes returns
 // it, and the size of a regular file (none for a folder, a missing item or a
 // device, pipe or socket).
+// A modification time: whole seconds since 1970-01-01 UTC (negative before
+// it) and the nanoseconds within that second (0 to 999,999,999).
+struct TModifyTime {
+    std::int64_t Seconds = 0;
+    std::int32_t Nanoseconds = 0;
+    bool operator==(const TModifyTime&) const = default;
+};
 struct ItemAttributes {
     std::uint32_t Bits = INVALID_FILE_ATTRIBUTES;
     std::optional<std::uint64_t> FileSize;
+    TModifyTime ModifyTime;
+    // The read, write and execute bits of owner, group and others (0777) on
+    // POSIX; none on Windows, whose items have no such bits.
+    std::optional<std::uint32_t> Permissions;
 };
 // The same for the items of one folder, read many at a time: the folder's own
 // record of hidden names is read once for all of them, not once per item.
@@ -154,6 +165,11 @@ public:
     std::int64_t Size() const;
     void Sync();  // data and metadata reach the disk (fsync)
     void Close(); // raises when the close reports a failure
+    // Set after the last write; false when the system refuses. Permissions
+    // takes the 0777 bits alone (never set-user-ID, set-group-ID or sticky)
+    // and does nothing on Windows.
+    bool SetModifyTime(const TModifyTime& time);
+    bool SetPermissions(std::uint32_t bits);
 
 private:
     friend class FolderHandle; // makes files relative to a folder's handle
@@ -187,6 +203,9 @@ public:
     // Applies read-only, system and archive to a file made by CreateFile and
     // the hidden bit to name in this folder's list; false when a part fails.
     bool SetFileAttributes(FileStream& file, const std::string& name, std::uint32_t attributes) const;
+    // The same as FileStream's, for this folder itself.
+    bool SetModifyTime(const TModifyTime& time) const;
+    bool SetPermissions(std::uint32_t bits) const;
 
     const fs::path& Path() const { return FPath; }
 

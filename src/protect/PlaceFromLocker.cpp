@@ -171,6 +171,7 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     TProtectOutcome outcome;
     outcome.Success = true;
     outcome.RecoveryCode = extracted.RecoveryCode;
+    outcome.WarningText = extracted.WarningText;
     outcome.ItemPath = platform::Utf8FromPath(item);
     return outcome;
 }

@@ -61,6 +61,7 @@ struct TProtectOutcome {
     std::string MessageText;  // empty on success
     std::string RecoveryCode; // hide: the new locker's recovery code
     std::string ItemPath;     // restore and import: where the item now lies
+    std::string WarningText;  // restore and import: shown although it succeeded
 };
 
 // The locker of an item: its full path followed by ".vklocker".

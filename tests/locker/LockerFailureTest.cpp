@@ -92,7 +92,7 @@ TEST_F(LockerFailure, DamagedLockersAreRefusedBeforeAnythingIsWritten) {
     const fs::path original = temp / "orig.vklocker";
     const std::string code = CreateOk(temp / "src", original);
     const std::string bytes = test::ReadFile(original);
-    const auto payloadLength = static_cast<std::int64_t>(bytes.size()) - 173;
+    const std::int64_t payloadLength = test::PayloadEnd(original) - 173;
 
     struct Case {
         const char* name;
@@ -107,8 +107,8 @@ TEST_F(LockerFailure, DamagedLockersAreRefusedBeforeAnythingIsWritten) {
     const char* mismatch = "Locker verification failed (MAC mismatch).";
     const char* invalidSecret = "Invalid password or recovery code.";
     const std::vector<Case> cases = {
-        {"truncated by one byte", [&](const fs::path& f) { fs::resize_file(f, bytes.size() - 1); }, "Stream read error",
-         "Stream read error"},
+        {"payload truncated by one byte", [&](const fs::path& f) { fs::resize_file(f, 173 + payloadLength - 1); },
+         "Stream read error", "Stream read error"},
         {"nonce bit", flip(117), invalidSecret, mismatch},
         {"payload bit", flip(173 + payloadLength / 2), invalidSecret, mismatch},
         {"last payload bit", flip(173 + payloadLength - 1), invalidSecret, mismatch},

@@ -1,4 +1,5 @@
 #include "locker/LockerListing.h"
+#include "locker/LockerTestSupport.h"
 
 #include "platform/Error.h"
 #include "support/TempFolder.h"
@@ -98,7 +99,7 @@ TEST(LockerListingTest, RefusesWhatExtractionRefuses) {
     EXPECT_EQ(ListingError(locker, "wrong"), "Invalid password or recovery code.");
     EXPECT_EQ(ListingError((temp / "missing.vklocker").string(), "pw"), "Locker file does not exist.");
 
-    fs::resize_file(locker, fs::file_size(locker) - 1);
+    fs::resize_file(locker, static_cast<std::uintmax_t>(test::PayloadEnd(locker) - 1));
     EXPECT_EQ(ListingError(locker, "pw"), "Stream read error");
 }
 

@@ -22,6 +22,16 @@ inline std::string CreateOk(const fs::path& source, const fs::path& locker, cons
     return result.RecoveryCode;
 }
 
+// Where a locker's payload ends: its header and the stored payload length.
+// The block of times and modes follows it.
+inline std::int64_t PayloadEnd(const fs::path& locker) {
+    const std::string raw = ReadFile(locker);
+    std::uint64_t length = 0;
+    for (int i = 7; i >= 0; --i)
+        length = (length << 8) | static_cast<std::uint8_t>(raw.at(165 + static_cast<std::size_t>(i)));
+    return 173 + static_cast<std::int64_t>(length);
+}
+
 // Every item below a folder: relative path -> content ("<dir>" for folders).
 inline std::map<std::string, std::string> TreeOf(const fs::path& root) {
     std::map<std::string, std::string> tree;

@@ -83,7 +83,11 @@ ItemAttributes AttributesOf(const fs::path& fullPath, const ListedHidden& listed
     if (StartsWithDot(fullPath) || listedHidden())
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     attributes |= ReadExtraBits(fullPath);
-    ItemAttributes item{attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes, std::nullopt};
+    ItemAttributes item{
+        attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes,
+        std::nullopt,
+        {static_cast<std::int64_t>(info.st_mtim.tv_sec), static_cast<std::int32_t>(info.st_mtim.tv_nsec)},
+        static_cast<std::uint32_t>(info.st_mode & 0777)};
     if (S_ISREG(info.st_mode))
         item.FileSize = static_cast<std::uint64_t>(info.st_size);
     return item;

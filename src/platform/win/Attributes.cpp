@@ -1,4 +1,5 @@
 #include "platform/posix/FaultPoints.h"
+#include "platform/win/ItemTimes.h"
 #include "platform/win/Text.h"
 #include "platform/win/WinApi.h"
 
@@ -28,7 +29,8 @@ ItemAttributes FolderAttributes::Get(const fs::path& item) const {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (fullPath.empty() || !::GetFileAttributesExW(detail::Utf16(fullPath).c_str(), GetFileExInfoStandard, &data))
         return {};
-    ItemAttributes attributes{data.dwFileAttributes, std::nullopt};
+    ItemAttributes attributes{data.dwFileAttributes, std::nullopt, detail::ModifyTimeFromFileTime(data.ftLastWriteTime),
+                              std::nullopt};
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return attributes;
     // A link's own record has no size: its target's is the one stored.
