@@ -71,8 +71,15 @@ struct UnopenedLocker {
 const UnopenedLocker UnopenedLockers[] = {
     {"Damaged",
      [](const fs::path& locker, TProtectCallbacks&, std::string&) {
+         // The payload's third byte from its end (the block of times follows it).
          std::fstream file(locker, std::ios::in | std::ios::out | std::ios::binary);
-         file.seekp(-3, std::ios::end);
+         std::uint8_t length[8] = {};
+         file.seekg(165);
+         file.read(reinterpret_cast<char*>(length), sizeof length);
+         std::int64_t payloadLength = 0;
+         for (int i = 7; i >= 0; --i)
+             payloadLength = payloadLength * 256 + length[i];
+         file.seekp(173 + payloadLength - 3);
          file.put('\x55');
      }},
     {"OtherPassword", [](const fs::path&, TProtectCallbacks&, std::string& password) { password = "another"; }},
