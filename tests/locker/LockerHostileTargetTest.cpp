@@ -103,7 +103,10 @@ TEST(HostileTargets, HiddenListLinkIsNotFollowed) {
 
 // Restored items are owner-only whatever the umask and whatever modes the
 // source had; read-only stays read-only. New lockers are owner-only too.
-TEST(HostileTargets, RestoredItemsAndLockersAreOwnerOnly) {
+// The locker is owner-only whatever the umask; restored items get the modes
+// their locker stored, not the umask's (without the stored modes they are
+// owner-only: LockerTimes).
+TEST(HostileTargets, LockersAreOwnerOnlyAndRestoredItemsGetTheirStoredModes) {
     test::TempFolder temp;
     const fs::path source = temp / "Tree";
     test::WriteFile(source / "open.txt", "a");
@@ -113,17 +116,18 @@ TEST(HostileTargets, RestoredItemsAndLockersAreOwnerOnly) {
     fs::permissions(source / "key", static_cast<fs::perms>(0600));
     fs::permissions(source / "Sub" / "ro.txt", static_cast<fs::perms>(0444));
     fs::permissions(source / "Sub", static_cast<fs::perms>(0755));
-    const mode_t oldMask = ::umask(022);
+    fs::permissions(source, static_cast<fs::perms>(0750));
+    const mode_t oldMask = ::umask(077);
     test::CreateOk(source, temp / "t.vklocker");
     const TLockerResult result = ExtractLocker((temp / "t.vklocker").string(), (temp / "out").string(), "secret");
     ::umask(oldMask);
     ASSERT_TRUE(result.Success) << result.MessageText;
     EXPECT_EQ(ModeOf(temp / "t.vklocker"), 0600u);
-    EXPECT_EQ(ModeOf(temp / "out" / "Tree"), 0700u);
-    EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "Sub"), 0700u);
-    EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "open.txt"), 0600u);
+    EXPECT_EQ(ModeOf(temp / "out" / "Tree"), 0750u);
+    EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "Sub"), 0755u);
+    EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "open.txt"), 0666u);
     EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "key"), 0600u);
-    EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "Sub" / "ro.txt"), 0400u);
+    EXPECT_EQ(ModeOf(temp / "out" / "Tree" / "Sub" / "ro.txt"), 0444u);
     EXPECT_EQ(platform::GetFileAttributes(temp / "out" / "Tree" / "Sub" / "ro.txt") & platform::FILE_ATTRIBUTE_READONLY,
               platform::FILE_ATTRIBUTE_READONLY);
 }
