@@ -2,6 +2,7 @@
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
+#include "locker/LockerSpace.h"
 #include "locker/LockerStreams.h"
 #include "locker/LockerText.h"
 #include "locker/LockerWriter.h"
@@ -183,6 +184,8 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         CheckEntryTable(source.RootName, source.RootIsFolder, list);
         const std::int64_t total = TotalPayloadSize(source.RootName, list);
         CheckLockerOutsideSource(locker, sourceFile, list);
+        CheckFreeSpace(platform::FullPath(locker).parent_path(),
+                       static_cast<std::uint64_t>(LockerHeaderSize + total) + ItemTimesSize(times.size()));
 
         encKey = DeriveSubKey(masterKey, "enc");
         macKey = DeriveSubKey(masterKey, "mac");

@@ -5,6 +5,7 @@
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
 #include "locker/LockerReader.h"
+#include "locker/LockerSpace.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
@@ -205,6 +206,8 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
 
     try {
         const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Read);
+        // The files' content is at most the payload: checked before any work.
+        CheckFreeSpace(target, static_cast<std::uint64_t>(header.PayloadLength));
         // The MAC pass seals the bytes it authenticates under a key of this
         // call alone; the decryption pass must see bytes of the same seal.
         sealKey = RandomBytes(TPayloadSeal::KeyLength);

@@ -48,6 +48,10 @@ void TransformRecords(const Bytes& masterKey, const Bytes& nonce, std::uint8_t* 
 
 } // namespace
 
+std::uint64_t ItemTimesSize(std::size_t recordCount) {
+    return FixedSize + RecordSize * recordCount + LockerMacLength;
+}
+
 void WriteItemTimes(platform::FileStream& stream, const Bytes& masterKey, const Bytes& payloadMac,
                     const std::vector<TItemTimes>& records) {
     Bytes block(FixedSize + RecordSize * records.size());
@@ -81,7 +85,7 @@ TItemTimesBlock ReadItemTimes(platform::FileStream& stream, const Bytes& masterK
     result.State = ItemTimesState::Damaged;
     // The count is checked against the table before its size is trusted, so
     // what is read and allocated is bounded by what the payload already holds.
-    const std::size_t size = FixedSize + RecordSize * recordCount + LockerMacLength;
+    const auto size = static_cast<std::size_t>(ItemTimesSize(recordCount));
     if (static_cast<std::uint64_t>(available) < size)
         return result;
     Bytes block(size);

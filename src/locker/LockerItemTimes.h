@@ -47,6 +47,9 @@ struct TItemTimes {
     std::optional<std::uint32_t> Permissions; // 0777 bits; none from Windows
 };
 
+// Bytes of the block for a number of records.
+std::uint64_t ItemTimesSize(std::size_t recordCount);
+
 // Writes the block at the stream's position: the end of the payload.
 void WriteItemTimes(platform::FileStream& stream, const Bytes& masterKey, const Bytes& payloadMac,
                     const std::vector<TItemTimes>& records);

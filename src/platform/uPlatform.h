@@ -118,6 +118,10 @@ void FlushFolder(const fs::path& folder);
 // check and the rename are one step where the file system allows it. Raises
 // vk::Error like RenameFile; a taken name reports "File exists".
 void RenameNoReplace(const fs::path& from, const fs::path& to);
+// Bytes the calling user may still write on the file system that holds
+// folder; none when the system cannot tell.
+std::optional<std::uint64_t> FreeSpace(const fs::path& folder);
+
 // Creates a folder that only its owner can enter. Raises vk::Error when
 // anything already lies at path.
 void CreatePrivateDirectory(const fs::path& path);
