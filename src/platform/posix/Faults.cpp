@@ -1,7 +1,9 @@
 #include "platform/posix/FaultPoints.h"
 
 #include <array>
+#include <functional>
 #include <unistd.h>
+#include <utility>
 
 namespace vk::platform {
 
@@ -18,6 +20,8 @@ std::int64_t WriteBudget = -1;
 int StepsReached = 0;
 int ExitStep = 0;
 bool LastStepWasWrite = false;
+int ActionStep = 0;
+std::function<void()> StepAction;
 
 } // namespace
 
@@ -35,6 +39,11 @@ void ExitAtStep(int nth) {
     ExitStep = nth > 0 ? StepsReached + nth : 0;
 }
 
+void RunAtStep(int nth, std::function<void()> action) {
+    ActionStep = nth > 0 ? StepsReached + nth : 0;
+    StepAction = std::move(action);
+}
+
 int StepsTaken() {
     return StepsReached;
 }
@@ -45,6 +54,8 @@ void Clear() {
     StepsReached = 0;
     ExitStep = 0;
     LastStepWasWrite = false;
+    ActionStep = 0;
+    StepAction = nullptr;
 }
 
 } // namespace faults
@@ -53,8 +64,16 @@ namespace detail {
 
 bool ShouldFail(faults::Op op) {
     const bool write = op == faults::Op::Write;
-    if (!(write && LastStepWasWrite) && ++StepsReached == ExitStep)
-        ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
+    if (!(write && LastStepWasWrite)) {
+        ++StepsReached;
+        if (StepsReached == ExitStep)
+            ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
+        if (StepsReached == ActionStep && StepAction) {
+            const std::function<void()> action = std::move(StepAction);
+            StepAction = nullptr;
+            action();
+        }
+    }
     LastStepWasWrite = write;
     int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
     if (remaining == 0)
