@@ -43,24 +43,54 @@ enum class TConflictAnswer {
 // only once the locker has been extracted in full (so it opens).
 using TConflictFunc = std::function<TConflictAnswer(const std::string& itemPath)>;
 
+// What becomes of a version that a conflict answer discards (the locker after
+// Keep, the existing item after Replace) once the kept one is safe.
+enum class TDiscardAnswer {
+    Taken,         // the callback moved it away itself (the desktop trash)
+    DeleteForGood, // the transaction deletes it
+    KeepIt,        // left where it is: a locker stays beside the item, an item
+                   // set aside stays under the name the outcome reports
+};
+using TDiscardFunc = std::function<TDiscardAnswer(const std::string& path)>;
+
 struct TProtectCallbacks {
     TLockerProgressProc Progress; // may be empty
     TLockerCancelFunc Cancel;     // may be empty; true = Stop
     TConflictFunc Conflict;       // restore only; empty answers Skip
+    TDiscardFunc Discard;         // may be empty: DeleteForGood
+};
+
+// The one end state of a transaction, which every face shows as it is.
+enum class TProtectEnd {
+    Hidden,         // the item is gone, its locker is in place
+    Restored,       // the item is in place, its locker is gone (or kept for an extraction)
+    Kept,           // a conflict answered Keep: the existing item stays
+    NothingChanged, // a conflict answered Skip, or the job was already done
+    Failed,         // MessageText says why; LeftoverPath names what is left
 };
 
 struct TProtectOutcome {
+    TProtectEnd End = TProtectEnd::Failed;
     // True when the end state is reached: hidden (item gone, locker in place),
     // restored (item in place, locker gone), or a conflict settled with Keep
     // or Skip.
     bool Success = false;
     // The conflict was answered: Skip (nothing changed) or Keep (locker
-    // deleted, existing item kept). Success is true in both cases.
+    // deleted, existing item kept). Success is true in both cases, and for
+    // every End but Failed.
     bool Skipped = false;
     bool Kept = false;
-    std::string MessageText;  // empty on success
-    std::string RecoveryCode; // hide: the new locker's recovery code
-    std::string ItemPath;     // restore and import: where the item now lies
+    std::string MessageText; // empty on success
+    // Hide: the recovery code of the locker this run created, set whenever
+    // that locker was kept, whatever happened after (also when End is
+    // Failed because part of the item could not be deleted). Restore: the
+    // code the locker was opened with, if any.
+    std::string RecoveryCode;
+    std::string ItemPath; // restore and import: where the item now lies
+    // What is left that the user must look at: the part of an item that could
+    // not be deleted, a leftover that could not be proven to be this
+    // program's, or an item set aside that was kept. Empty when nothing is.
+    std::string LeftoverPath;
 };
 
 // The locker of an item: its full path followed by ".vklocker".

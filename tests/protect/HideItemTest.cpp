@@ -85,7 +85,7 @@ TEST_F(HideItemTest, AnEntryThatCannotBeDeletedFailsTheHideByPathAndTheNextResto
     EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
 
     ScriptedConflict conflict;
-    const TProtectOutcome restored = Restore(item, {{}, {}, conflict.Func()});
+    const TProtectOutcome restored = Restore(item, conflict.Callbacks());
     ASSERT_TRUE(restored.Success) << restored.MessageText;
     EXPECT_EQ(conflict.Asked, 0);
     EXPECT_EQ(Listing(item), tree);
@@ -121,12 +121,14 @@ TEST_F(HideItemTest, StopAfterTheEngineFinishedKeepsTheItem) {
     EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"plan.txt"});
 }
 
-TEST_F(HideItemTest, ALeftoverOfAnInterruptedHideGoesBackUnderItsName) {
+TEST_F(HideItemTest, ALeftoverOfAnInterruptedHideGoesBackUnderItsNameAndTheHideFinishes) {
     const fs::path item = MakeTree();
     const auto tree = Listing(item);
+    LeaveHiddenButNotDeleted(item);
     fs::rename(item, Dir / ".Private.vkhide-0123456789AB");
     const TProtectOutcome outcome = Hide(item);
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
+    EXPECT_EQ(outcome.End, TProtectEnd::Hidden);
     EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
     EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private.vklocker"});
 }
@@ -161,10 +163,7 @@ TEST_P(InterruptedHideTest, ARepeatFinishesOnlyWhatTheNoteVouchesFor) {
     const InterruptedHide& c = GetParam();
     const fs::path item = MakeTree();
     const fs::path locker = LockerOf(item);
-    const fs::path temporary = locker.string() + ".tmp";
-    ASSERT_TRUE(CreateLocker(item.string(), temporary.string(), Password).Success);
-    protect::WriteHeldNote(item, protect::TakeSnapshot(item), temporary);
-    fs::rename(temporary, locker);
+    LeaveHiddenButNotDeleted(item);
     c.Meddle(item, locker);
     const auto tree = Listing(item);
 
