@@ -244,9 +244,9 @@ void ExitAtStep(int nth);
 // Guarded steps reached since the process started or since Clear.
 int StepsTaken();
 // Races made deterministic: action runs once when the nth (1-based) future
-// guarded step is reached, before that step touches the disk, as another
-// program acting at that instant would.
-void RunAtStep(int nth, std::function<void()> action);
+// call of op is reached, before it touches the disk, as another program
+// acting at that instant would.
+void RunAt(Op op, int nth, std::function<void()> action);
 
 void Clear();
 } // namespace faults

@@ -17,11 +17,6 @@ namespace {
 
 using platform::TItemStamp;
 
-bool IsEmptyFolder(const fs::path& folder) {
-    std::error_code error;
-    return fs::is_empty(folder, error) && !error;
-}
-
 bool IsLockerFile(const fs::path& locker) {
     TItemStamp stamp;
     return platform::ReadItemStamp(locker, stamp) && stamp.Type == TItemStamp::Kind::File;
@@ -42,9 +37,16 @@ public:
         DropFinishedNotes();
         if (FSettling != TSettling::Extract)
             DropTemporaryLockers();
-        // Named after the versions of the item, which matter more.
-        for (const fs::path& note : unproven)
-            Leave(note);
+        // The user's own notes that no locker proves (cut short by a kill, or
+        // their locker is gone) hold nothing of the item and go; another's
+        // stay, named after the versions of the item, which matter more.
+        for (const fs::path& note : unproven) {
+            TItemStamp stamp;
+            if (platform::ReadItemStamp(note, stamp) && stamp.Owned && stamp.Type == TItemStamp::Kind::File)
+                Delete(note);
+            else
+                Leave(note);
+        }
         return FSettled;
     }
 
@@ -90,6 +92,20 @@ private:
         } catch (const std::exception&) {
             Leave(from);
         }
+    }
+
+    void PutBackOnlyEntry(const fs::path& folder) {
+        std::vector<fs::path> entries;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+            entries.push_back(it->path());
+        if (error || entries.size() != 1) {
+            Leave(folder);
+            return;
+        }
+        PutBack(entries.front());
+        if (AnythingAt(FItem))
+            Delete(folder);
     }
 
     // The version a replacing restore set aside, once the new item is in
@@ -154,12 +170,17 @@ private:
             return;
         case TStageKind::Extract:
         case TStageKind::Ready:
-            // A private folder that only ever holds a copy of the locker's
-            // item; once the locker is gone, the only copy, which stays.
-            if (privateFolder && (IsLockerFile(FLocker) || IsEmptyFolder(leftover.Path)))
-                Delete(leftover.Path);
-            else
+            // The user's private folder, which only this program writes into:
+            // a copy of the locker's item while the locker exists. Once the
+            // locker is gone it is the only copy of that version, which takes
+            // the name while that is free; a kept existing item under the
+            // name means the locker's version was the one to discard.
+            if (!privateFolder)
                 Leave(leftover.Path);
+            else if (!IsLockerFile(FLocker) && !AnythingAt(FItem) && FSettling != TSettling::Extract)
+                PutBackOnlyEntry(leftover.Path);
+            else
+                Delete(leftover.Path);
             return;
         case TStageKind::Held:
         case TStageKind::Placed:

@@ -182,32 +182,23 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
         return Failed(error.what());
     }
 
-    // The new item is in place; the locker goes only once that is durable.
+    // The new item is in place; the version it replaces goes once that is
+    // durable, and the locker last, so that a kill at any point leaves the
+    // locker that proves the note.
     const std::uint32_t lockerAttributes = platform::GetFileAttributes(placement.Locker);
     try {
         platform::FlushFolder(folder);
-        if (placement.DeleteLocker)
-            DeleteLockerFile(placement.Locker);
     } catch (const std::exception& error) {
         std::string message = error.what();
         try {
-            if (platform::FileExists(placement.Locker)) {
-                platform::SetFileAttributes(placement.Locker, lockerAttributes);
-                MoveBack(*staged, item, aside);
-                dropNote();
-            }
+            MoveBack(*staged, item, aside);
+            dropNote();
         } catch (const std::exception& undo) {
             message += "\n" + std::string(undo.what());
         }
         return Failed(message);
     }
     TProtectOutcome outcome = Ended(TProtectEnd::Restored);
-    try {
-        if (placement.DeleteLocker)
-            platform::FlushFolder(placement.Locker.parent_path());
-    } catch (const std::exception&) {
-        // the item is in place; the deletion is as durable as the folder makes it
-    }
     if (aside) {
         // Replaced: the old item goes only now, as the caller says; what
         // cannot be deleted stays, named in the outcome.
@@ -223,6 +214,32 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
             break;
         case TDiscardAnswer::Taken:
             break;
+        }
+    }
+    if (placement.DeleteLocker) {
+        try {
+            DeleteLockerFile(placement.Locker);
+        } catch (const std::exception& error) {
+            std::string message = error.what();
+            platform::SetFileAttributes(placement.Locker, lockerAttributes);
+            if (aside) {
+                // The replaced version is gone: the new item stays in place,
+                // and the locker beside it with the note lets the next run
+                // finish.
+                return Failed(message, platform::Utf8FromPath(placement.Locker));
+            }
+            try {
+                MoveBack(*staged, item, aside);
+                dropNote();
+            } catch (const std::exception& undo) {
+                message += "\n" + std::string(undo.what());
+            }
+            return Failed(message);
+        }
+        try {
+            platform::FlushFolder(placement.Locker.parent_path());
+        } catch (const std::exception&) {
+            // the item is in place; the deletion is as durable as the folder makes it
         }
     }
     dropNote();

@@ -167,6 +167,18 @@ TEST_F(CommandsTest, CtrlCDuringCreateLeavesNoLocker) {
     EXPECT_TRUE(NoTemporaryLocker());
 }
 
+TEST_F(CommandsTest, CreateNeverReplacesALockerThatAppearsWhileItIsWritten) {
+    Shell shell("pw");
+    // Just before the finished locker takes its name, another program puts a file there.
+    platform::faults::RunAt(platform::faults::Op::Rename, 1,
+                            [&] { test::WriteFile(FTemp / "Docs.vklocker", "someone else's"); });
+    EXPECT_EQ(shell.Run({"create", P("Docs")}), ExitFailure);
+    platform::faults::Clear();
+    EXPECT_NE(shell.Err.find("appeared while this one was written"), std::string::npos) << shell.Err;
+    EXPECT_EQ(test::ReadFile(FTemp / "Docs.vklocker"), "someone else's");
+    EXPECT_TRUE(NoTemporaryLocker());
+}
+
 TEST_F(CommandsTest, UsageErrorsAndHelp) {
     Shell shell; // no environment password and no terminal
     EXPECT_EQ(shell.Run({}), ExitUsage);

@@ -203,11 +203,14 @@ struct ReplaceFault {
     const char* Name;
     Op Step;
     int Nth;
+    // The existing item was already discarded: the new one stays in place
+    // beside its locker, which a repeat deletes.
+    bool NewItemStays = false;
 };
 
 const ReplaceFault ReplaceFaults[] = {
-    {"MoveAside", Op::Rename, 1}, {"MoveIntoPlace", Op::Rename, 2}, {"WriteNote", Op::Sync, 1},
-    {"FlushFolder", Op::Sync, 3}, {"DeleteLocker", Op::Delete, 1},
+    {"MoveAside", Op::Rename, 1}, {"MoveIntoPlace", Op::Rename, 2},      {"WriteNote", Op::Sync, 1},
+    {"FlushFolder", Op::Sync, 3}, {"DeleteLocker", Op::Delete, 2, true}, // after the one file of the replaced item
 };
 
 class RestoreReplaceFaultTest : public ProtectTest, public ::testing::WithParamInterface<ReplaceFault> {};
@@ -228,9 +231,16 @@ TEST_P(RestoreReplaceFaultTest, PutsEverythingBack) {
     const TProtectOutcome outcome = Restore(item, callbacks);
     platform::faults::Clear();
     EXPECT_FALSE(outcome.Success);
-    EXPECT_EQ(Listing(item), existing);
+    EXPECT_EQ(Listing(item), GetParam().NewItemStays ? hidden : existing);
     EXPECT_TRUE(LockerHolds(LockerOf(item), hidden));
-    EXPECT_EQ(NamesIn(Dir), (std::set<std::string>{"Private", "Private.vklocker"}));
+    if (!GetParam().NewItemStays) {
+        EXPECT_EQ(NamesIn(Dir), (std::set<std::string>{"Private", "Private.vklocker"}));
+        return;
+    }
+    const TProtectOutcome repeated = Restore(item, conflict.Callbacks());
+    EXPECT_EQ(repeated.End, TProtectEnd::Restored) << repeated.MessageText;
+    EXPECT_EQ(Listing(item), hidden);
+    EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, RestoreReplaceFaultTest, ::testing::ValuesIn(ReplaceFaults),

@@ -20,8 +20,10 @@ std::int64_t WriteBudget = -1;
 int StepsReached = 0;
 int ExitStep = 0;
 bool LastStepWasWrite = false;
-int ActionStep = 0;
-std::function<void()> StepAction;
+// The operation and its call count at which a test's action runs (0 = none).
+faults::Op ActionOp = faults::Op::Write;
+int CallsUntilAction = 0;
+std::function<void()> Action;
 
 } // namespace
 
@@ -39,9 +41,10 @@ void ExitAtStep(int nth) {
     ExitStep = nth > 0 ? StepsReached + nth : 0;
 }
 
-void RunAtStep(int nth, std::function<void()> action) {
-    ActionStep = nth > 0 ? StepsReached + nth : 0;
-    StepAction = std::move(action);
+void RunAt(Op op, int nth, std::function<void()> action) {
+    ActionOp = op;
+    CallsUntilAction = nth > 0 ? nth : 0;
+    Action = std::move(action);
 }
 
 int StepsTaken() {
@@ -54,8 +57,8 @@ void Clear() {
     StepsReached = 0;
     ExitStep = 0;
     LastStepWasWrite = false;
-    ActionStep = 0;
-    StepAction = nullptr;
+    CallsUntilAction = 0;
+    Action = nullptr;
 }
 
 } // namespace faults
@@ -64,15 +67,12 @@ namespace detail {
 
 bool ShouldFail(faults::Op op) {
     const bool write = op == faults::Op::Write;
-    if (!(write && LastStepWasWrite)) {
-        ++StepsReached;
-        if (StepsReached == ExitStep)
-            ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
-        if (StepsReached == ActionStep && StepAction) {
-            const std::function<void()> action = std::move(StepAction);
-            StepAction = nullptr;
-            action();
-        }
+    if (!(write && LastStepWasWrite) && ++StepsReached == ExitStep)
+        ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
+    if (op == ActionOp && CallsUntilAction > 0 && --CallsUntilAction == 0 && Action) {
+        const std::function<void()> action = std::move(Action);
+        Action = nullptr;
+        action();
     }
     LastStepWasWrite = write;
     int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
