@@ -6,21 +6,39 @@
 // The promise every function here keeps: at every instant the user has the
 // complete readable item under its name or a locker that opens with the
 // program's password — never a partial item under the real name, never
-// neither.
+// neither, never a failure reported as success. It holds against a kill at
+// any step and against another local user who can write the folder that
+// holds the item (a group-shared folder, a sticky scratch folder) but cannot
+// read the user's private files: such a user can plant, swap and rename
+// names beside the item, but cannot make the program read the item for
+// them, write through a link, or delete a locker or an existing item. (A
+// user who may delete the user's files in that folder can destroy them
+// without the program; that is outside what any program can prevent.)
 //
 // How it is kept:
-// - A hide records each stored entry's identity, size and change time, makes
-//   the verified locker durable under its final name, takes the item off its
-//   name with one rename to a private staging name beside it, checks that the
-//   staged tree still holds exactly what was stored, and only then deletes it.
+// - A hide records each stored entry's identity, size and change time,
+//   writes the locker under a fresh random name it creates new and never
+//   through a link, verifies it, writes a note, and gives it its final name
+//   with a rename that never replaces. It then takes the item off its name
+//   with one rename to a private staging name beside it, checks that the
+//   staged tree still holds exactly what was stored, and only then deletes
+//   it through folder handles that never follow a link swapped in meanwhile.
+//   An item that cannot be deleted in full fails the hide, naming what is
+//   left, and the locker's recovery code still reaches the caller.
 // - A restore or an import extracts into a private staging folder beside the
-//   target, flushes it, and moves the item into place with one rename only
-//   while the name is free. The locker is deleted only after the item and its
-//   folder have reached the disk.
-// - An existing item is replaced only after the locker has been extracted in
-//   full; it is moved aside and deleted only once the new item is in place.
-// - Leftovers of an interrupted run (staging names beside the item) are put
-//   back or cleaned up at the next run on the same path.
+//   target, flushes it, writes a note, and moves the item into place with
+//   one rename only while the name is free. An existing item is replaced
+//   only after the locker has been extracted in full; it is moved aside and
+//   goes (as the caller's Discard says) only once the new item is durable
+//   under the name; the locker is deleted last.
+// - Leftovers of an interrupted run are acted on only when proven to be this
+//   program's own: a note beside the item, the user's own file, names them
+//   by identity and carries a MAC under a key only the locker yields; or
+//   they are the user's private folders that only ever hold a copy. Each
+//   repeat flushes the folder before it deletes anything. Anything else is
+//   left alone and named in LeftoverPath; a version this run may not decide
+//   about is kept and named.
+// - The one end state is decided here (TProtectEnd); the faces show it.
 //
 // Every function reports its failures in the outcome and raises nothing.
 // Messages are translated through TranslateText.
