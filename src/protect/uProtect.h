@@ -10,10 +10,15 @@
 // any step and against another local user who can write the folder that
 // holds the item (a group-shared folder, a sticky scratch folder) but cannot
 // read the user's private files: such a user can plant, swap and rename
-// names beside the item, but cannot make the program read the item for
-// them, write through a link, or delete a locker or an existing item. (A
-// user who may delete the user's files in that folder can destroy them
-// without the program; that is outside what any program can prevent.)
+// names beside the item, but cannot make the program write through a link
+// or delete a locker or an existing item. (A user who may delete the user's
+// files in that folder can destroy them without the program; that is
+// outside what any program can prevent.) One gap is left: the extraction
+// opens its fresh private staging folder by path, so in a folder without
+// the sticky bit another user could swap an empty folder of their own in
+// at that instant; the swap is found right after the extraction and nothing
+// is placed, but the extracted files (owner-only, the user's) lay in that
+// folder meanwhile.
 //
 // How it is kept:
 // - A hide records each stored entry's identity, size and change time,
