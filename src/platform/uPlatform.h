@@ -108,6 +108,9 @@ void FlushFolder(const fs::path& folder);
 // check and the rename are one step where the file system allows it. Raises
 // vk::Error like RenameFile; a taken name reports "File exists".
 void RenameNoReplace(const fs::path& from, const fs::path& to);
+// Removes what a killed rewrite of the folder's own record of hidden names
+// left (the user's temporary files of that record); nothing elsewhere.
+void RemoveStaleListTemporaries(const fs::path& folder);
 // Creates a folder that only its owner can enter. Raises vk::Error when
 // anything already lies at path.
 void CreatePrivateDirectory(const fs::path& path);

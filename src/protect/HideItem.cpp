@@ -50,7 +50,8 @@ TProtectOutcome WriteLocker(const fs::path& item, const fs::path& temporary, con
         const std::uint32_t hiding =
             platform::FILE_ATTRIBUTE_HIDDEN | (strongHide ? platform::FILE_ATTRIBUTE_SYSTEM : 0);
         if (!platform::SetFileAttributes(temporary, platform::GetFileAttributes(temporary) | hiding))
-            throw Error(TranslateFormat("Path not found: %s", platform::Utf8FromPath(temporary)));
+            throw Error(
+                TranslateFormat("Cannot hide the locker; the disk may be full: %s", platform::Utf8FromPath(temporary)));
     } catch (const std::exception& error) {
         return dropTemporary(error.what());
     }

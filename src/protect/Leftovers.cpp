@@ -35,8 +35,10 @@ public:
             if (leftover.Kind != TStageKind::Held && leftover.Kind != TStageKind::Placed)
                 Settle(leftover);
         DropFinishedNotes();
-        if (FSettling != TSettling::Extract)
+        if (FSettling != TSettling::Extract) {
             DropTemporaryLockers();
+            platform::RemoveStaleListTemporaries(FItem.parent_path());
+        }
         // The user's own notes that no locker proves (cut short by a kill, or
         // their locker is gone) hold nothing of the item and go; another's
         // stay, named after the versions of the item, which matter more.

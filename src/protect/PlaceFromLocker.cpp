@@ -66,6 +66,15 @@ TProtectOutcome TakenFailure(const fs::path& item) {
                   platform::Utf8FromPath(item));
 }
 
+// A restore that found the name free, asked nothing, and lost it to another
+// program before its item could take it.
+TProtectOutcome RaceFailure(const TPlacement& placement, const fs::path& item) {
+    if (placement.WhenTaken == TWhenTaken::Refuse)
+        return TakenFailure(item);
+    return Failed(TranslateText("Cannot restore: an item of the same name appeared meanwhile:") + "\n" +
+                  platform::Utf8FromPath(item));
+}
+
 // What the caller says becomes of the version a conflict answer discards.
 TDiscardAnswer DiscardAnswer(const TProtectCallbacks& callbacks, const fs::path& path) {
     return callbacks.Discard ? callbacks.Discard(platform::Utf8FromPath(path)) : TDiscardAnswer::DeleteForGood;
@@ -178,7 +187,7 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     } catch (const std::exception& error) {
         dropNote();
         if (!aside && AnythingAt(item))
-            return TakenFailure(item);
+            return RaceFailure(placement, item);
         return Failed(error.what());
     }
 

@@ -80,3 +80,21 @@ TEST_F(NoFollowTest, ADeletionGoesOnPastWhatItCannotDeleteAndNamesIt) {
 
 } // namespace
 } // namespace vk::platform
+
+namespace vk::platform {
+namespace {
+
+TEST_F(NoFollowTest, StaleTemporariesOfTheHiddenNamesRecordAreRemovedAndNothingElse) {
+    test::WriteFile(Temp / ".hidden.k3j9x0ab", "left by a killed rewrite");
+    test::WriteFile(Temp / ".hidden.notmine", "a name of another shape");
+    test::WriteFile(Temp / ".hidden", "kept\n");
+    fs::create_directory(Temp / ".hidden.folder12");
+    RemoveStaleListTemporaries(Temp.path());
+    EXPECT_FALSE(fs::exists(Temp / ".hidden.k3j9x0ab"));
+    EXPECT_TRUE(fs::exists(Temp / ".hidden.notmine"));
+    EXPECT_TRUE(fs::exists(Temp / ".hidden"));
+    EXPECT_TRUE(fs::exists(Temp / ".hidden.folder12"));
+}
+
+} // namespace
+} // namespace vk::platform

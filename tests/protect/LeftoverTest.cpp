@@ -192,3 +192,35 @@ TEST_F(LeftoverTest, APartlyDeletedHideFailsWithItsRecoveryCodeAndTheNextHideFin
 
 } // namespace
 } // namespace vk::test
+
+namespace vk::test {
+namespace {
+
+using MessageTest = ProtectTest;
+
+TEST_F(MessageTest, ARestoreThatLosesTheNameToAnotherProgramSaysSo) {
+    const fs::path item = MakeTree();
+    const auto tree = Hidden(item);
+    // Just before the extracted item takes the free name, another program takes it.
+    platform::faults::RunAt(platform::faults::Op::Rename, 2, [&] { WriteFile(item, "another program's"); });
+    const TProtectOutcome outcome = Restore(item);
+    platform::faults::Clear();
+    EXPECT_EQ(outcome.End, TProtectEnd::Failed);
+    EXPECT_EQ(outcome.MessageText, "Cannot restore: an item of the same name appeared meanwhile:\n" + item.string());
+    EXPECT_EQ(ReadFile(item), "another program's");
+    EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
+}
+
+TEST_F(MessageTest, ALockerThatCannotBeHiddenSaysWhyAndKeepsTheItem) {
+    WriteFile(Item("plan.txt"), "the plan");
+    platform::faults::FailAt(platform::faults::Op::SetAttributes, 1);
+    const TProtectOutcome outcome = Hide(Item("plan.txt"));
+    platform::faults::Clear();
+    EXPECT_EQ(outcome.End, TProtectEnd::Failed);
+    EXPECT_EQ(outcome.MessageText.rfind("Cannot hide the locker; the disk may be full: ", 0), 0u)
+        << outcome.MessageText;
+    EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"plan.txt"});
+}
+
+} // namespace
+} // namespace vk::test

@@ -59,9 +59,9 @@ TEST_F(SecondUserTest, PlantedStagingNamesNeverCostTheLockerOrTheItem) {
     EXPECT_EQ(conflict.Asked, 1);
     EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
     EXPECT_FALSE(outcome.LeftoverPath.empty());
-    for (const char* planted : {".Private.vkready-00AA00AA00AA", ".Private.vkhide-00AA00AA00AA",
-                                ".Private.vkaside-00AA00AA00AA", ".Private.vkplaced-00AA00AA00AA",
-                                ".Private.vkheld-00AA00AA00AA"})
+    for (const char* planted :
+         {".Private.vkready-00AA00AA00AA", ".Private.vkhide-00AA00AA00AA", ".Private.vkaside-00AA00AA00AA",
+          ".Private.vkplaced-00AA00AA00AA", ".Private.vkheld-00AA00AA00AA"})
         EXPECT_TRUE(fs::exists(Dir / planted)) << planted << " was acted on";
 
     // Once the other user's file is gone, the locker's item comes back; what

@@ -62,4 +62,7 @@ bool DeleteTreeByHandle(const fs::path& path, std::string& failedPath) {
     return failedPath.empty();
 }
 
+// Windows keeps the hidden bit on the item itself: no record to leave behind.
+void RemoveStaleListTemporaries(const fs::path&) {}
+
 } // namespace vk::platform
