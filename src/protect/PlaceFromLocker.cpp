@@ -195,10 +195,8 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     // durable, and the locker last, so that a kill at any point leaves the
     // locker that proves the note.
     const std::uint32_t lockerAttributes = platform::GetFileAttributes(placement.Locker);
-    try {
-        platform::FlushFolder(folder);
-    } catch (const std::exception& error) {
-        std::string message = error.what();
+    // Takes the new item out of place again, the existing one back.
+    const auto undone = [&](std::string message) {
         try {
             MoveBack(*staged, item, aside);
             dropNote();
@@ -206,6 +204,11 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
             message += "\n" + std::string(undo.what());
         }
         return Failed(message);
+    };
+    try {
+        platform::FlushFolder(folder);
+    } catch (const std::exception& error) {
+        return undone(error.what());
     }
     TProtectOutcome outcome = Ended(TProtectEnd::Restored);
     if (aside) {
@@ -237,13 +240,7 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
                 // finish.
                 return Failed(message, platform::Utf8FromPath(placement.Locker));
             }
-            try {
-                MoveBack(*staged, item, aside);
-                dropNote();
-            } catch (const std::exception& undo) {
-                message += "\n" + std::string(undo.what());
-            }
-            return Failed(message);
+            return undone(message);
         }
         try {
             platform::FlushFolder(placement.Locker.parent_path());
