@@ -136,13 +136,15 @@ fs::path WriteNote(const fs::path& item, TStageKind kind, const TNoteFields& fie
     const std::string body = NoteBody(kind, item, fields);
     const std::string text = body + "mac " + Mac(key, body) + '\n';
     const fs::path note = StagingPath(item, kind);
-    platform::FileStream stream(note, platform::FileStream::Mode::CreateNew);
+    std::optional<platform::FileStream> stream;
+    stream.emplace(note, platform::FileStream::Mode::CreateNew); // raises when anything lies there
     try {
-        stream.Write(text.data(), text.size());
-        stream.Sync();
-        stream.Close();
+        stream->Write(text.data(), text.size());
+        stream->Sync();
+        stream->Close();
         platform::FlushFolder(note.parent_path());
     } catch (...) {
+        stream.reset(); // closed first: Windows cannot delete an open file
         std::string failed;
         DeleteTree(note, failed); // a note that may not have reached the disk proves nothing
         throw;
