@@ -141,17 +141,20 @@ std::string UsageText(CommandKind command) {
                "\n"
                "Encrypts the file or folder SOURCE into the locker file LOCKER (default: the\n"
                "full path of SOURCE followed by \".vklocker\"). SOURCE is never changed, and an\n"
-               "existing LOCKER is never overwritten. On the terminal the password is asked\n"
-               "for twice. The new locker's recovery code is printed once: keep it safe.\n"
+               "existing LOCKER is never overwritten, not even one that appears while the\n"
+               "locker is written (under a fresh temporary name beside it). On the terminal\n"
+               "the password is asked for twice. The new locker's recovery code is printed\n"
+               "once: keep it safe.\n"
                "Ctrl-C stops the creation and leaves no locker behind.\n" +
                SecretHelp;
     case CommandKind::Extract:
         return "Usage: vklocker extract [--password-file FILE] LOCKER [FOLDER]\n"
                "\n"
                "Recreates the file or folder held in LOCKER inside FOLDER (default: the\n"
-               "locker's own folder); files of the same names there are overwritten. The\n"
-               "secret is the password or the recovery code. The whole locker is checked\n"
-               "before anything is written. The locker itself is left in place.\n" +
+               "locker's own folder). It is built there under a private name and moved into\n"
+               "place in one step; an existing item of the same name is never overwritten\n"
+               "(the command fails and changes nothing). The secret is the password or the\n"
+               "recovery code. The locker itself is left in place.\n" +
                SecretHelp;
     case CommandKind::Verify:
         return "Usage: vklocker verify [--password-file FILE] LOCKER\n"
@@ -175,7 +178,11 @@ std::string UsageText(CommandKind command) {
                "terminal the password is asked for twice. The new locker's recovery code is\n"
                "printed once: keep it safe. A link is refused. If the hide is interrupted,\n"
                "PATH or its locker is always complete; running the command again finishes it.\n"
-               "Exit status 0 only when PATH is gone and its locker is in place.\n" +
+               "Exit status 0 only when PATH is gone and its locker is in place. When part\n"
+               "of PATH cannot be deleted, the command exits 1 naming what is left, still\n"
+               "prints the locker's recovery code, and the next run retries the deletion.\n"
+               "Names beside PATH that this program did not provably make are left alone\n"
+               "and named.\n" +
                SecretHelp;
     case CommandKind::Restore:
         return "Usage: vklocker restore [--password-file FILE] [--on-conflict=cancel|replace|keep] PATH\n"
@@ -188,6 +195,8 @@ std::string UsageText(CommandKind command) {
                "  cancel   change nothing and fail (the default)\n"
                "  replace  replace the existing PATH with the locker's item\n"
                "  keep     keep the existing PATH and delete the locker\n"
+               "An existing PATH set aside by an interrupted replace is never deleted later\n"
+               "unless this program can prove the replace; otherwise it is kept and named.\n"
                "If the restore is interrupted, PATH or its locker is always complete; running\n"
                "the command again finishes it. Exit status 0 only when PATH is in place and\n"
                "its locker is gone.\n" +

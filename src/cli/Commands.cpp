@@ -30,15 +30,13 @@ int RunCreate(const Arguments& args, const Console& console) {
     const fs::path source = platform::FullPath(platform::PathFromUtf8(args.First));
     const fs::path locker =
         args.Second ? platform::FullPath(platform::PathFromUtf8(*args.Second)) : (fs::path(source) += LockerExtension);
-    const fs::path temporary = fs::path(locker) += ".tmp";
+    const fs::path temporary = platform::PathFromUtf8(TemporaryLockerPath(platform::Utf8FromPath(locker)));
 
     if (!platform::PathExists(source))
         return command.Fail(TranslateText("Source path does not exist."));
     if (platform::PathExists(locker))
         return command.Fail("The locker \"" + platform::Utf8FromPath(locker) +
                             "\" already exists; it is not overwritten.");
-    if (platform::PathExists(temporary))
-        return command.Fail("The file \"" + platform::Utf8FromPath(temporary) + "\" is in the way; remove it first.");
     if (platform::DirectoryExists(source) && source.has_filename() && IsInside(locker, source))
         return command.Fail("The locker cannot be placed inside the folder it locks.");
 
@@ -48,8 +46,9 @@ int RunCreate(const Arguments& args, const Console& console) {
         return exitCode;
     SecretHolder password(std::move(*secret));
 
-    // The locker is written under a temporary name and renamed only when it is
-    // complete and on the disk, so the final name never holds a partial locker.
+    // The locker is written under a fresh temporary name and renamed only when
+    // it is complete and on the disk, so the final name never holds a partial
+    // locker; the rename never replaces what appeared at the name meanwhile.
     ProgressLine progress(console.ProgressOut, console.ShowProgress);
     TLockerResult result = CreateLocker(
         args.First, platform::Utf8FromPath(temporary), password.Get(),
@@ -64,11 +63,14 @@ int RunCreate(const Arguments& args, const Console& console) {
         platform::FileStream written(temporary, platform::FileStream::Mode::Read);
         written.Sync();
         written.Close();
-        platform::RenameFile(temporary, locker);
+        platform::RenameNoReplace(temporary, locker);
         platform::FlushFolder(locker.parent_path());
     } catch (const Error& e) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
+        if (platform::PathExists(locker))
+            return command.Fail("The locker \"" + platform::Utf8FromPath(locker) +
+                                "\" appeared while this one was written; it is not overwritten.");
         return command.Fail(e.what());
     }
 

@@ -46,18 +46,21 @@ bool AnythingAt(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, error));
 }
 
-// A repeated hide after an interrupted one may find the job done: the item
-// gone (the transaction has settled what the first run left) and a locker
-// that opens with the password.
-bool AlreadyHidden(const fs::path& item, const fs::path& locker, const std::string& password) {
-    std::string reason;
-    return !AnythingAt(item) && platform::FileExists(locker) &&
-           VerifyLocker(platform::Utf8FromPath(locker), password, reason);
+// A leftover beside the item that this program could not prove its own, or
+// a version it kept: named, never acted on.
+void ShowLeftover(const TProtectOutcome& outcome, const Console& console) {
+    if (!outcome.LeftoverPath.empty() && outcome.End != TProtectEnd::Failed)
+        console.Out << "Left in place: " << outcome.LeftoverPath << '\n';
 }
 
-// Likewise for a restore: the item in place and no locker left.
-bool AlreadyRestored(const fs::path& item, const fs::path& locker) {
-    return AnythingAt(item) && !AnythingAt(locker);
+// The recovery code of a locker this run made and kept, shown whatever else
+// happened; false when standard output did not take it.
+bool ShowRecoveryCode(const std::string& code, const Console& console) {
+    console.Out << "Recovery code: " << code << '\n'
+                << "Keep this recovery code somewhere safe: it opens the locker if the password is lost, "
+                   "and it is shown only this once.\n";
+    console.Out.flush();
+    return static_cast<bool>(console.Out);
 }
 
 // A restore that succeeded may still have something to say (times and
@@ -89,9 +92,10 @@ int RunExtract(const Arguments& args, const Console& console) {
                                                       holder.Get(), CallbacksWithProgress(progress, command));
     progress.Clear();
     SecretHolder usedRecoveryCode(std::move(outcome.RecoveryCode));
-    if (!outcome.Success)
+    if (outcome.End == TProtectEnd::Failed)
         return command.Fail(outcome.MessageText);
     WarnAbout(outcome, console);
+    ShowLeftover(outcome, console);
     console.Out << TranslateText("Locker extracted successfully.") << '\n'
                 << "Extracted into: " << platform::Utf8FromPath(folder) << '\n';
     if (!usedRecoveryCode.Get().empty())
@@ -120,21 +124,19 @@ int RunHide(const Arguments& args, const Console& console) {
         HideItem(platform::Utf8FromPath(item), password.Get(), StrongHide, CallbacksWithProgress(progress, command));
     progress.Clear();
     SecretHolder recoveryCode(std::move(outcome.RecoveryCode));
-    if (!outcome.Success && !AlreadyHidden(item, locker, password.Get()))
+    // A locker this run made and kept opens with this code, even when the
+    // hide failed after it.
+    const bool codeShown = recoveryCode.Get().empty() || ShowRecoveryCode(recoveryCode.Get(), console);
+    if (outcome.End != TProtectEnd::Hidden)
         return command.Fail(outcome.MessageText);
 
     console.Out << "Hidden: " << platform::Utf8FromPath(item) << '\n'
                 << "Locker: " << platform::Utf8FromPath(locker) << '\n';
-    if (recoveryCode.Get().empty()) {
-        // An earlier, interrupted run made the locker and showed its code.
+    ShowLeftover(outcome, console);
+    if (recoveryCode.Get().empty())
         console.Out << "The locker was made by an earlier run, which showed its recovery code.\n";
-    } else {
-        console.Out << "Recovery code: " << recoveryCode.Get() << '\n'
-                    << "Keep this recovery code somewhere safe: it opens the locker if the password is lost, "
-                       "and it is shown only this once.\n";
-    }
     console.Out.flush();
-    if (!console.Out)
+    if (!codeShown || !console.Out)
         return command.Fail("The recovery code could not be written to standard output. \"" +
                             platform::Utf8FromPath(item) + "\" is hidden in \"" + platform::Utf8FromPath(locker) +
                             "\", which opens with its password.");
@@ -160,22 +162,29 @@ int RunRestore(const Arguments& args, const Console& console) {
     callbacks.Conflict = [choice = args.OnConflict](const std::string&) { return AnswerFor(choice); };
     TProtectOutcome outcome = RestoreItem(platform::Utf8FromPath(item), password.Get(), StrongHide, callbacks);
     progress.Clear();
-    if (!outcome.Success && AlreadyRestored(item, locker)) {
-        console.Out << "Nothing to restore: " << platform::Utf8FromPath(item) << " is in place and has no locker.\n";
-        return ExitSuccess;
-    }
-    if (!outcome.Success)
+    switch (outcome.End) {
+    case TProtectEnd::Failed:
         return command.Fail(outcome.MessageText);
-    if (outcome.Skipped)
+    case TProtectEnd::NothingChanged:
+        ShowLeftover(outcome, console);
+        if (!outcome.Skipped) { // the item is in place and has no locker
+            console.Out << outcome.MessageText << '\n';
+            return ExitSuccess;
+        }
         return command.Fail("Both \"" + platform::Utf8FromPath(item) +
                             "\" and its locker exist; nothing was changed. " +
                             "Run again with --on-conflict=replace or --on-conflict=keep to choose.");
-    if (outcome.Kept) {
+    case TProtectEnd::Kept:
         console.Out << "Kept the existing " << platform::Utf8FromPath(item) << "; its locker was deleted.\n";
-        return ExitSuccess;
+        break;
+    case TProtectEnd::Restored:
+    case TProtectEnd::Hidden:
+        console.Out << "Restored: " << (outcome.ItemPath.empty() ? platform::Utf8FromPath(item) : outcome.ItemPath)
+                    << '\n';
+        break;
     }
     WarnAbout(outcome, console);
-    console.Out << "Restored: " << (outcome.ItemPath.empty() ? platform::Utf8FromPath(item) : outcome.ItemPath) << '\n';
+    ShowLeftover(outcome, console);
     return ExitSuccess;
 }
 

@@ -9,6 +9,7 @@
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
+#include "security/uSecurityUtils.h"
 #include "translation/translation.h"
 
 #include <cstring>
@@ -190,7 +191,7 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         encKey = DeriveSubKey(masterKey, "enc");
         macKey = DeriveSubKey(masterKey, "mac");
 
-        platform::FileStream stream(locker, platform::FileStream::Mode::CreatePrivate);
+        platform::FileStream stream(locker, platform::FileStream::Mode::CreateNew);
         lockerOpened = true;
         // Room for the header: its wrapped keys, MAC and length come at the end.
         header.PasswordSlot.WrappedKey.assign(LockerKeyLength, 0);
@@ -227,6 +228,25 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
     if (!result.Success && lockerOpened && platform::PathExists(locker))
         platform::DeleteFile(locker);
     return result;
+}
+
+namespace {
+constexpr std::size_t TemporaryDigits = 12;
+constexpr const char* TemporaryEnd = ".tmp";
+} // namespace
+
+std::string TemporaryLockerPath(const std::string& lockerPath) {
+    return lockerPath + "." + BytesToHex(RandomBytes(TemporaryDigits / 2)) + TemporaryEnd;
+}
+
+bool IsTemporaryLockerName(const std::string& fileName, const std::string& lockerName) {
+    const std::string end = TemporaryEnd;
+    if (fileName.size() != lockerName.size() + 1 + TemporaryDigits + end.size() ||
+        fileName.compare(0, lockerName.size(), lockerName) != 0 || fileName[lockerName.size()] != '.' ||
+        fileName.compare(fileName.size() - end.size(), end.size(), end) != 0)
+        return false;
+    const std::string digits = fileName.substr(lockerName.size() + 1, TemporaryDigits);
+    return digits.find_first_not_of("0123456789ABCDEF") == std::string::npos;
 }
 
 } // namespace vk

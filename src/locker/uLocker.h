@@ -35,10 +35,21 @@ using TLockerProgressProc = std::function<void(const std::string& path, std::int
 // True when the user asked to stop.
 using TLockerCancelFunc = std::function<bool()>;
 
-// Encrypts the file or folder at sourcePath into lockerPath (overwritten).
-// Never touches the source. On success RecoveryCode holds the new code.
+// Encrypts the file or folder at sourcePath into lockerPath, which must be
+// free: the file is made new and owner-only, never through a link, and
+// anything already at the name (a file, a folder, a link) makes the creation
+// fail without touching it. Never touches the source. On success
+// RecoveryCode holds the new code.
 TLockerResult CreateLocker(const std::string& sourcePath, const std::string& lockerPath, const std::string& password,
                            const TLockerProgressProc& progress = {}, const TLockerCancelFunc& cancel = {});
+
+// A fresh name to write the locker at lockerPath under before it takes its
+// final name: lockerPath, a dot, 12 random upper-case hexadecimal digits and ".tmp".
+// No one can plant anything at it in advance.
+std::string TemporaryLockerPath(const std::string& lockerPath);
+// True when fileName is a name TemporaryLockerPath gives for a locker of the
+// file name lockerName.
+bool IsTemporaryLockerName(const std::string& fileName, const std::string& lockerName);
 
 // Recreates the locker's item inside targetFolder with the password or the
 // recovery code. Raises vk::Error for an empty target folder or a locker that

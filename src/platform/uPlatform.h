@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -122,9 +123,18 @@ void RenameNoReplace(const fs::path& from, const fs::path& to);
 // folder; none when the system cannot tell.
 std::optional<std::uint64_t> FreeSpace(const fs::path& folder);
 
+// Removes what a killed rewrite of the folder's own record of hidden names
+// left (the user's temporary files of that record); nothing elsewhere.
+void RemoveStaleListTemporaries(const fs::path& folder);
 // Creates a folder that only its owner can enter. Raises vk::Error when
 // anything already lies at path.
 void CreatePrivateDirectory(const fs::path& path);
+// Deletes a file, a link (as itself) or a folder tree through handles: each
+// folder is opened without following links and checked to be the one that
+// was listed before it is emptied, so a folder swapped for a link meanwhile
+// never leads outside the tree. Goes on past failures; false with the first
+// entry that is left in failedPath. A missing item is deleted. Never raises.
+bool DeleteTreeByHandle(const fs::path& path, std::string& failedPath);
 
 // What identifies an item and its content without reading it: a rewrite of a
 // file changes its change time even when its size and modification time are
@@ -137,6 +147,7 @@ struct TItemStamp {
     std::int64_t Size = 0;
     std::int64_t ChangeTimeNs = 0;
     std::int64_t ModifyTimeNs = 0;
+    bool Owned = false; // the user this program runs as owns it
     bool operator==(const TItemStamp&) const = default;
 };
 // The item itself (a link is not followed); false when nothing lies there.
@@ -151,8 +162,12 @@ public:
     // its place fails at the first read rather than at the open, and a pipe
     // does not hold the open up. Create truncates or creates a file that can
     // also be read back and patched; CreatePrivate does the same and leaves
-    // the file readable and writable by its owner alone.
-    enum class Mode { Read, ReadRegular, Create, CreatePrivate };
+    // the file readable and writable by its owner alone. CreateNew makes a
+    // new owner-only file and fails when anything (a file, a folder, a link,
+    // even a dangling one) already lies at the name: it never writes through
+    // a link or into a file someone else put there. Temporary files beside a
+    // user's item are made this way, under a name no one can guess.
+    enum class Mode { Read, ReadRegular, Create, CreatePrivate, CreateNew };
     FileStream(const fs::path& path, Mode mode);
     ~FileStream();
     FileStream(const FileStream&) = delete;
@@ -262,6 +277,10 @@ inline constexpr int ExitAtStepStatus = 86;
 void ExitAtStep(int nth);
 // Guarded steps reached since the process started or since Clear.
 int StepsTaken();
+// Races made deterministic: action runs once when the nth (1-based) future
+// call of op is reached, before it touches the disk, as another program
+// acting at that instant would.
+void RunAt(Op op, int nth, std::function<void()> action);
 
 void Clear();
 } // namespace faults

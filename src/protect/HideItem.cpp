@@ -35,8 +35,6 @@ TProtectOutcome Withdrawn(const fs::path& locker, std::string message, const fs:
 // and gives it the hiding attributes, which move with it when it is renamed.
 TProtectOutcome WriteLocker(const fs::path& item, const fs::path& temporary, const std::string& password,
                             bool strongHide, const TProtectCallbacks& callbacks) {
-    if (platform::FileExists(temporary))
-        DeleteLockerFile(temporary);
     const auto dropTemporary = [&](const std::string& message) { return Withdrawn(temporary, message); };
     const TLockerResult created = CreateLocker(platform::Utf8FromPath(item), platform::Utf8FromPath(temporary),
                                                password, callbacks.Progress, callbacks.Cancel);
@@ -52,12 +50,12 @@ TProtectOutcome WriteLocker(const fs::path& item, const fs::path& temporary, con
         const std::uint32_t hiding =
             platform::FILE_ATTRIBUTE_HIDDEN | (strongHide ? platform::FILE_ATTRIBUTE_SYSTEM : 0);
         if (!platform::SetFileAttributes(temporary, platform::GetFileAttributes(temporary) | hiding))
-            throw Error(TranslateFormat("Path not found: %s", platform::Utf8FromPath(temporary)));
+            throw Error(
+                TranslateFormat("Cannot hide the locker; the disk may be full: %s", platform::Utf8FromPath(temporary)));
     } catch (const std::exception& error) {
         return dropTemporary(error.what());
     }
-    TProtectOutcome outcome;
-    outcome.Success = true;
+    TProtectOutcome outcome = Ended(TProtectEnd::Hidden);
     outcome.RecoveryCode = created.RecoveryCode;
     return outcome;
 }
@@ -84,7 +82,9 @@ TProtectOutcome DeleteHeldItem(const fs::path& item, const fs::path& locker, con
             platform::RenameNoReplace(staged, item);
         } catch (const std::exception& error) {
             // The locker stays: it opens, and the next run puts the item back.
-            return Failed(message + "\n" + error.what());
+            TProtectOutcome kept = Failed(message + "\n" + error.what(), platform::Utf8FromPath(staged));
+            kept.RecoveryCode = hidden.RecoveryCode;
+            return kept;
         }
         return Withdrawn(locker, message, note);
     };
@@ -97,8 +97,14 @@ TProtectOutcome DeleteHeldItem(const fs::path& item, const fs::path& locker, con
         return putBack(error.what());
     }
     std::string failed;
-    if (!DeleteTree(doomed, failed))
-        return Failed(TranslateText("The locker is in place, but part of the item could not be deleted: ") + failed);
+    if (!DeleteTree(doomed, failed)) {
+        // The locker stays and opens: its code reaches the caller, and the
+        // next run on this path retries the deletion (the note proves it).
+        TProtectOutcome partly = Failed(
+            TranslateText("The locker is in place, but part of the item could not be deleted: ") + failed, failed);
+        partly.RecoveryCode = hidden.RecoveryCode;
+        return partly;
+    }
     try {
         platform::FlushFolder(item.parent_path());
     } catch (const std::exception&) {
@@ -113,15 +119,23 @@ TProtectOutcome DeleteHeldItem(const fs::path& item, const fs::path& locker, con
 // still stands and the locker opens with the password, the hide goes on
 // from there. Any other locker in the way stops the hide.
 TProtectOutcome FinishInterruptedHide(const fs::path& item, const fs::path& locker, const std::string& password) {
+    if (!AnythingAt(item)) {
+        // Hidden already (an earlier run's deletion finished now or before):
+        // done when the locker opens with the password.
+        // A locker that does not open with this password is another's.
+        std::string reason;
+        if (!VerifyLocker(platform::Utf8FromPath(locker), password, reason))
+            return FailedWith("Locker already exists: ", platform::Utf8FromPath(locker));
+        return Ended(TProtectEnd::Hidden);
+    }
     const std::optional<fs::path> note = FittingHeldNote(item, locker);
     if (!note)
         return FailedWith("Locker already exists: ", platform::Utf8FromPath(locker));
     std::string reason;
     if (!VerifyLocker(platform::Utf8FromPath(locker), password, reason))
         return Failed(TranslateText("Locker verification failed: ") + reason);
-    TProtectOutcome hidden;
-    hidden.Success = true; // the recovery code was the first run's to show
-    return DeleteHeldItem(item, locker, TakeSnapshot(item), *note, hidden);
+    // The recovery code was the first run's to show.
+    return DeleteHeldItem(item, locker, TakeSnapshot(item), *note, Ended(TProtectEnd::Hidden));
 }
 
 } // namespace
@@ -133,9 +147,13 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
     try {
         const fs::path item = platform::FullPath(platform::PathFromUtf8(itemPath));
         const fs::path locker = fs::path(item) += LockerExtension;
-        SettleLeftovers(item, locker);
+        const TSettled settled = SettleLeftovers(item, locker, TSettling::Hide);
+        if (!settled.FailedPath.empty())
+            return Failed(TranslateText("The locker is in place, but part of the item could not be deleted: ") +
+                              settled.FailedPath,
+                          settled.FailedPath);
         if (platform::FileExists(locker))
-            return FinishInterruptedHide(item, locker, password);
+            return Reporting(FinishInterruptedHide(item, locker, password), settled.LeftAlone);
         platform::TItemStamp root;
         if (!platform::ReadItemStamp(item, root))
             return FailedWith("Path not found: ", platform::Utf8FromPath(item));
@@ -143,7 +161,7 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
             return FailedWith("Cannot hide a link; hide the item it leads to instead: ", platform::Utf8FromPath(item));
 
         const TSnapshot stored = TakeSnapshot(item);
-        const fs::path temporary = fs::path(locker) += ".tmp";
+        const fs::path temporary = platform::PathFromUtf8(TemporaryLockerPath(platform::Utf8FromPath(locker)));
         TProtectOutcome outcome = WriteLocker(item, temporary, password, strongHide, callbacks);
         if (!outcome.Success)
             return outcome;
@@ -172,7 +190,7 @@ TProtectOutcome HideItem(const std::string& itemPath, const std::string& passwor
                                  note);
             return Withdrawn(locker, error.what(), note);
         }
-        return DeleteHeldItem(item, locker, stored, note, outcome);
+        return Reporting(DeleteHeldItem(item, locker, stored, note, outcome), settled.LeftAlone);
     } catch (const std::exception& error) {
         return Failed(error.what());
     }

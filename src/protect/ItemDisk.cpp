@@ -1,5 +1,6 @@
 // Flushing and deleting items. Links are never followed inside a tree: a link
-// is removed as itself, so nothing outside the tree is touched.
+// is removed as itself, and deletion goes through folder handles, so nothing
+// outside the tree is touched even when a folder is swapped for a link.
 
 #include "platform/Error.h"
 #include "protect/ProtectSteps.h"
@@ -14,42 +15,6 @@ namespace {
 bool IsLink(const fs::path& path) {
     std::error_code error;
     return fs::is_symlink(path, error);
-}
-
-bool IsFolder(const fs::path& path) {
-    return !IsLink(path) && platform::DirectoryExists(path);
-}
-
-// Deletes one entry after clearing the bits that would stand in its way.
-void DeleteOne(const fs::path& entry, bool isFolder) {
-    if (!IsLink(entry))
-        platform::SetFileAttributes(entry, platform::FILE_ATTRIBUTE_NORMAL);
-    if (isFolder)
-        platform::RemoveDirectory(entry);
-    else
-        platform::DeleteFile(entry);
-}
-
-// Deepest entries first; goes on past failures so that as little as possible
-// is left, and keeps the first one.
-void DeleteBelow(const fs::path& folder, std::string& failedPath) {
-    std::vector<fs::path> entries;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        entries.push_back(it->path());
-    if (error && failedPath.empty())
-        failedPath = platform::Utf8FromPath(folder);
-    for (const fs::path& entry : entries) {
-        const bool isFolder = IsFolder(entry);
-        if (isFolder)
-            DeleteBelow(entry, failedPath);
-        try {
-            DeleteOne(entry, isFolder);
-        } catch (const std::exception&) {
-            if (failedPath.empty() && AnythingAt(entry))
-                failedPath = platform::Utf8FromPath(entry);
-        }
-    }
 }
 
 } // namespace
@@ -76,21 +41,7 @@ void FlushTree(const fs::path& item) {
 }
 
 bool DeleteTree(const fs::path& item, std::string& failedPath) {
-    failedPath.clear();
-    if (!AnythingAt(item))
-        return true;
-    const bool isFolder = IsFolder(item);
-    if (isFolder)
-        DeleteBelow(item, failedPath);
-    try {
-        DeleteOne(item, isFolder);
-    } catch (const std::exception&) {
-        if (failedPath.empty() && AnythingAt(item))
-            failedPath = platform::Utf8FromPath(item);
-    }
-    if (failedPath.empty() && AnythingAt(item))
-        failedPath = platform::Utf8FromPath(item);
-    return failedPath.empty();
+    return platform::DeleteTreeByHandle(item, failedPath);
 }
 
 void CreateFolders(const fs::path& folder) {
@@ -110,8 +61,16 @@ void DeleteLockerFile(const fs::path& locker) {
 
 namespace vk {
 
+namespace fs = std::filesystem;
+
 bool DeleteItem(const std::string& path, std::string& failedPath) {
-    return protect::DeleteTree(platform::PathFromUtf8(path), failedPath);
+    const fs::path item = platform::PathFromUtf8(path);
+    // The item's own attributes first: its name leaves the folder's record of
+    // hidden names with them. What lies below goes with the tree.
+    platform::TItemStamp stamp;
+    if (platform::ReadItemStamp(item, stamp) && stamp.Type != platform::TItemStamp::Kind::Link)
+        platform::SetFileAttributes(item, platform::FILE_ATTRIBUTE_NORMAL);
+    return protect::DeleteTree(item, failedPath);
 }
 
 } // namespace vk

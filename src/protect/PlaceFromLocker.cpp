@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "protect/Outcome.h"
+#include "translation/translation.h"
 
 #include <optional>
 #include <system_error>
@@ -14,7 +15,11 @@ namespace {
 // copy of the locker's content.
 class TStagingFolder {
 public:
-    explicit TStagingFolder(const fs::path& path) : FPath(path) { platform::CreatePrivateDirectory(path); }
+    // Made private and new: nothing that lay at the name before is used.
+    explicit TStagingFolder(const fs::path& path) : FPath(path) {
+        platform::CreatePrivateDirectory(path);
+        FIdentity = IdentityAt(path);
+    }
     ~TStagingFolder() {
         std::string failed;
         DeleteTree(FPath, failed);
@@ -25,8 +30,18 @@ public:
     // The folder takes a new name, which tells an interrupted run's successor
     // what it holds.
     void Rename(const fs::path& path) {
+        CheckStillOurs();
         platform::RenameNoReplace(FPath, path);
         FPath = path;
+    }
+    // Someone who can write the folder beside could have swapped the staging
+    // folder for another: nothing of another's folder is ever placed.
+    void CheckStillOurs() const {
+        platform::TItemStamp stamp;
+        if (!platform::ReadItemStamp(FPath, stamp) || IdentityOf(stamp) != FIdentity || !stamp.Owned ||
+            stamp.Type != platform::TItemStamp::Kind::Folder)
+            throw Error(TranslateText("The staging folder was replaced by someone else: ") +
+                        platform::Utf8FromPath(FPath));
     }
 
     // The one item the extraction made.
@@ -43,6 +58,7 @@ public:
 
 private:
     fs::path FPath;
+    std::string FIdentity;
 };
 
 TProtectOutcome TakenFailure(const fs::path& item) {
@@ -50,11 +66,34 @@ TProtectOutcome TakenFailure(const fs::path& item) {
                   platform::Utf8FromPath(item));
 }
 
-TProtectOutcome Settled(bool kept) {
-    TProtectOutcome outcome;
-    outcome.Success = true;
-    outcome.Skipped = !kept;
-    outcome.Kept = kept;
+// A restore that found the name free, asked nothing, and lost it to another
+// program before its item could take it.
+TProtectOutcome RaceFailure(const TPlacement& placement, const fs::path& item) {
+    if (placement.WhenTaken == TWhenTaken::Refuse)
+        return TakenFailure(item);
+    return Failed(TranslateText("Cannot restore: an item of the same name appeared meanwhile:") + "\n" +
+                  platform::Utf8FromPath(item));
+}
+
+// What the caller says becomes of the version a conflict answer discards.
+TDiscardAnswer DiscardAnswer(const TProtectCallbacks& callbacks, const fs::path& path) {
+    return callbacks.Discard ? callbacks.Discard(platform::Utf8FromPath(path)) : TDiscardAnswer::DeleteForGood;
+}
+
+// Keep: the existing item stays; its locker goes as the caller says.
+TProtectOutcome KeepExisting(const fs::path& locker, const TProtectCallbacks& callbacks) {
+    TProtectOutcome outcome = Ended(TProtectEnd::Kept);
+    switch (DiscardAnswer(callbacks, locker)) {
+    case TDiscardAnswer::DeleteForGood:
+        DeleteLockerFile(locker);
+        platform::FlushFolder(locker.parent_path());
+        break;
+    case TDiscardAnswer::KeepIt:
+        outcome.LeftoverPath = platform::Utf8FromPath(locker);
+        break;
+    case TDiscardAnswer::Taken:
+        break;
+    }
     return outcome;
 }
 
@@ -79,6 +118,16 @@ void MoveBack(const fs::path& staged, const fs::path& item, const std::optional<
         platform::RenameNoReplace(*aside, item);
 }
 
+// The locker's item extracted in full into the private staging folder.
+TLockerResult ExtractIntoStaging(const fs::path& locker, const TStagingFolder& staging, const std::string& secret,
+                                 const TProtectCallbacks& callbacks) {
+    TLockerResult extracted = ExtractLocker(platform::Utf8FromPath(locker), platform::Utf8FromPath(staging.Path()),
+                                            secret, callbacks.Progress, callbacks.Cancel);
+    if (extracted.Success)
+        staging.CheckStillOurs();
+    return extracted;
+}
+
 } // namespace
 
 TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& secret,
@@ -88,9 +137,7 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
     const fs::path nameSource = placement.Item.empty() ? placement.Folder / placement.Locker.stem() : placement.Item;
     TStagingFolder staging(StagingPath(nameSource, TStageKind::Extract));
 
-    const TLockerResult extracted =
-        ExtractLocker(platform::Utf8FromPath(placement.Locker), platform::Utf8FromPath(staging.Path()), secret,
-                      callbacks.Progress, callbacks.Cancel);
+    const TLockerResult extracted = ExtractIntoStaging(placement.Locker, staging, secret, callbacks);
     if (!extracted.Success)
         return Failed(extracted.MessageText);
     if (Cancelled(callbacks))
@@ -114,62 +161,94 @@ TProtectOutcome PlaceFromLocker(const TPlacement& placement, const std::string& 
         const TConflictAnswer answer =
             callbacks.Conflict ? callbacks.Conflict(platform::Utf8FromPath(item)) : TConflictAnswer::Skip;
         if (answer == TConflictAnswer::Skip)
-            return Settled(false);
-        if (answer == TConflictAnswer::Keep) {
-            DeleteLockerFile(placement.Locker);
-            platform::FlushFolder(placement.Locker.parent_path());
-            return Settled(true);
-        }
+            return Ended(TProtectEnd::NothingChanged);
+        if (answer == TConflictAnswer::Keep)
+            return KeepExisting(placement.Locker, callbacks);
         // Stop pressed while the question was open: nothing is replaced.
         if (Cancelled(callbacks))
             return Failed(CancelledText());
         aside = StagingPath(item, TStageKind::Aside);
     }
+    // From here a kill can leave the new item under the name beside the
+    // locker (and the existing one set aside): the note lets a repeat prove
+    // which is which.
+    const fs::path note = WriteNote(item, TStageKind::Placed,
+                                    {{"placed", IdentityAt(*staged)},
+                                     {"aside", aside ? IdentityAt(item) : std::string("-")},
+                                     {"locker", placement.DeleteLocker ? "delete" : "keep"}},
+                                    placement.Locker);
+    const auto dropNote = [&note] {
+        std::string failed;
+        DeleteTree(note, failed);
+    };
     try {
+        staging.CheckStillOurs();
         MoveIntoPlace(*staged, item, aside);
     } catch (const std::exception& error) {
+        dropNote();
         if (!aside && AnythingAt(item))
-            return TakenFailure(item);
+            return RaceFailure(placement, item);
         return Failed(error.what());
     }
 
-    // The new item is in place; the locker goes only once that is durable.
+    // The new item is in place; the version it replaces goes once that is
+    // durable, and the locker last, so that a kill at any point leaves the
+    // locker that proves the note.
     const std::uint32_t lockerAttributes = platform::GetFileAttributes(placement.Locker);
-    try {
-        platform::FlushFolder(folder);
-        if (placement.DeleteLocker)
-            DeleteLockerFile(placement.Locker);
-    } catch (const std::exception& error) {
-        std::string message = error.what();
+    // Takes the new item out of place again, the existing one back.
+    const auto undone = [&](std::string message) {
         try {
-            if (platform::FileExists(placement.Locker)) {
-                platform::SetFileAttributes(placement.Locker, lockerAttributes);
-                MoveBack(*staged, item, aside);
-            }
+            MoveBack(*staged, item, aside);
+            dropNote();
         } catch (const std::exception& undo) {
             message += "\n" + std::string(undo.what());
         }
         return Failed(message);
-    }
+    };
     try {
-        if (placement.DeleteLocker)
-            platform::FlushFolder(placement.Locker.parent_path());
-    } catch (const std::exception&) {
-        // the item is in place; the deletion is as durable as the folder makes it
+        platform::FlushFolder(folder);
+    } catch (const std::exception& error) {
+        return undone(error.what());
     }
+    TProtectOutcome outcome = Ended(TProtectEnd::Restored);
     if (aside) {
-        // Replaced: the old item is deleted only now; what stays of it is
-        // cleaned up by the next run on this path.
-        const fs::path doomed = StagingPath(item, TStageKind::Delete);
-        try {
-            platform::RenameNoReplace(*aside, doomed);
+        // Replaced: the old item goes only now, as the caller says; what
+        // cannot be deleted stays, named in the outcome.
+        switch (DiscardAnswer(callbacks, *aside)) {
+        case TDiscardAnswer::DeleteForGood: {
             std::string failed;
-            DeleteTree(doomed, failed);
-        } catch (const std::exception&) {
+            if (!DeleteTree(*aside, failed))
+                outcome.LeftoverPath = failed;
+            break;
+        }
+        case TDiscardAnswer::KeepIt:
+            outcome.LeftoverPath = platform::Utf8FromPath(*aside);
+            break;
+        case TDiscardAnswer::Taken:
+            break;
         }
     }
-    TProtectOutcome outcome;
-    outcome.Success = true;
+    if (placement.DeleteLocker) {
+        try {
+            DeleteLockerFile(placement.Locker);
+        } catch (const std::exception& error) {
+            std::string message = error.what();
+            platform::SetFileAttributes(placement.Locker, lockerAttributes);
+            if (aside) {
+                // The replaced version is gone: the new item stays in place,
+                // and the locker beside it with the note lets the next run
+                // finish.
+                return Failed(message, platform::Utf8FromPath(placement.Locker));
+            }
+            return undone(message);
+        }
+        try {
+            platform::FlushFolder(placement.Locker.parent_path());
+        } catch (const std::exception&) {
+            // the item is in place; the deletion is as durable as the folder makes it
+        }
+    }
+    dropNote();
     outcome.RecoveryCode = extracted.RecoveryCode;
     outcome.WarningText = extracted.WarningText;
     outcome.ItemPath = platform::Utf8FromPath(item);

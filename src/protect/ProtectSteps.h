@@ -5,8 +5,10 @@
 // and settling the leftovers of an interrupted run.
 
 #include "platform/uPlatform.h"
+#include "protect/uProtect.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,6 +26,7 @@ enum class TStageKind {
     Extract, // a private folder a locker is being extracted into
     Ready,   // that folder once the extraction is complete and flushed
     Held,    // a hide's note: its locker is in place and holds the item as it stood
+    Placed,  // a restore's note: its item is about to take (or has taken) the name
 };
 
 // A fresh staging name beside item: "." + its name + ".vk<kind>-" + random.
@@ -36,11 +39,29 @@ struct TLeftover {
 // The staging names beside item that an earlier run on it left behind.
 std::vector<TLeftover> LeftoversOf(const fs::path& item);
 
-// Puts back what is the only copy and deletes what is a copy of something
-// safe: after this, nothing of an interrupted run on item remains but what
-// could not be deleted. True when this finished an interrupted restore (its
-// item is in place and the locker was deleted now). Never raises.
-bool SettleLeftovers(const fs::path& item, const fs::path& locker);
+// The temporary lockers an interrupted hide of the locker's item left.
+std::vector<fs::path> TemporaryLockersOf(const fs::path& locker);
+
+// Which transaction settles the leftovers: only a restore finishes an
+// interrupted restore (deleting its locker); an extraction never deletes a
+// locker.
+enum class TSettling { Hide, Restore, Extract };
+
+struct TSettled {
+    bool FinishedRestore = false; // the item is in place and its locker was deleted now
+    std::string FailedPath;       // a proven copy that could not be deleted
+    // Left alone: not proven to be this program's own, or the only copy of
+    // a version that this run may not decide about. The first is reported.
+    std::vector<fs::path> LeftAlone;
+};
+
+// Acts only on leftovers proven to be this program's own (see Notes.cpp):
+// puts back what is the only copy while its name is free and deletes what is
+// a proven copy of something safe, flushing what the interrupted run left
+// before any deletion. Never deletes a locker or an item on a name or an
+// empty folder alone. Never raises.
+TSettled SettleLeftovers(const fs::path& item, const fs::path& locker, TSettling settling,
+                         const TDiscardFunc& discard = {});
 
 // True for anything at path, a dangling link included.
 bool AnythingAt(const fs::path& path);
@@ -55,6 +76,30 @@ TSnapshot TakeSnapshot(const fs::path& root);
 // they agree. rootMoved leaves the root's change time out, which its rename
 // changes.
 std::optional<std::string> FirstChange(const TSnapshot& before, const TSnapshot& after, bool rootMoved);
+
+// A note's fields (name -> value), the item's name and the note's kind left out.
+using TNoteFields = std::map<std::string, std::string>;
+struct TNote {
+    fs::path Path;
+    TStageKind Kind;
+    TNoteFields Fields;
+    std::string Field(const std::string& name) const {
+        const auto found = Fields.find(name);
+        return found == Fields.end() ? std::string() : found->second;
+    }
+};
+// An item's identity ("device:inode"), which a rename keeps; empty when
+// nothing lies at path.
+std::string IdentityOf(const platform::TItemStamp& stamp);
+std::string IdentityAt(const fs::path& path);
+std::string TreeDigest(const TSnapshot& snapshot);
+// Writes a note of kind (Held or Placed) beside item under a fresh staging
+// name, durably, authenticated with the key of the locker at lockerFile;
+// returns its path. Raises vk::Error.
+fs::path WriteNote(const fs::path& item, TStageKind kind, const TNoteFields& fields, const fs::path& lockerFile);
+// The notes beside item that the locker at locker proves; the others are
+// added to unproven when it is given.
+std::vector<TNote> ProvenNotes(const fs::path& item, const fs::path& locker, std::vector<fs::path>* unproven);
 
 // Writes the note of a hide whose verified locker (still under its temporary
 // name, lockerFile) holds the stored snapshot, durably, before the locker

@@ -1,5 +1,6 @@
 #include "protect/ProtectSteps.h"
 
+#include "locker/uLocker.h"
 #include "security/uSecurityUtils.h"
 
 #include <array>
@@ -13,13 +14,14 @@ struct TKindName {
     TStageKind Kind;
     const char* Tag;
 };
-constexpr std::array<TKindName, 6> KindNames{{
+constexpr std::array<TKindName, 7> KindNames{{
     {TStageKind::Hide, ".vkhide-"},
     {TStageKind::Delete, ".vkdelete-"},
     {TStageKind::Aside, ".vkaside-"},
     {TStageKind::Extract, ".vkrestore-"},
     {TStageKind::Ready, ".vkready-"},
     {TStageKind::Held, ".vkheld-"},
+    {TStageKind::Placed, ".vkplaced-"},
 }};
 
 // Room for the staging decoration within the usual 255-byte name limit; a
@@ -73,6 +75,19 @@ std::vector<TLeftover> LeftoversOf(const fs::path& item) {
             if (name.size() > head.size() && name.compare(0, head.size(), head) == 0)
                 found.push_back({item.parent_path() / it->path().filename(), entry.Kind});
         }
+    }
+    return found;
+}
+
+std::vector<fs::path> TemporaryLockersOf(const fs::path& locker) {
+    std::vector<fs::path> found;
+    const std::string lockerName = platform::Utf8FromPath(locker.filename());
+    std::error_code error;
+    for (fs::directory_iterator it(locker.parent_path(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = platform::Utf8FromPath(it->path().filename());
+        // The fixed name older versions wrote to as well.
+        if (IsTemporaryLockerName(name, lockerName) || name == lockerName + ".tmp")
+            found.push_back(locker.parent_path() / it->path().filename());
     }
     return found;
 }

@@ -25,19 +25,28 @@ TLockerCancelFunc TfrmMain::CancelCallback() const {
 }
 
 bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
-    const TProtectOutcome outcome = HideItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(),
-                                             {ProgressCallback(), CancelCallback(), {}});
+    TProtectCallbacks callbacks;
+    callbacks.Progress = ProgressCallback();
+    callbacks.Cancel = CancelCallback();
+    const TProtectOutcome outcome =
+        HideItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(), callbacks);
     Message = QString::fromStdString(outcome.MessageText);
-    if (outcome.Success && !outcome.RecoveryCode.empty())
+    // A locker this run made and kept opens with its code even when the hide
+    // failed after it (part of the item could not be deleted): the recovery
+    // sheet offers it too.
+    if (!outcome.RecoveryCode.empty())
         FNewRecoveryCodes.push_back(
             {P, GetLockerPath(P), QString::fromStdString(outcome.RecoveryCode), QDateTime::currentDateTime()});
     return outcome.Success;
 }
 
 bool TfrmMain::RestorePathFromLocker(const QString& P, QString& Message) {
-    TProtectCallbacks callbacks{ProgressCallback(), CancelCallback(), [this](const std::string& path) {
-                                    return ResolveRestoreConflict(QString::fromStdString(path));
-                                }};
+    TProtectCallbacks callbacks;
+    callbacks.Progress = ProgressCallback();
+    callbacks.Cancel = CancelCallback();
+    callbacks.Conflict = [this](const std::string& path) {
+        return ResolveRestoreConflict(QString::fromStdString(path));
+    };
     const TProtectOutcome outcome =
         RestoreItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(), callbacks);
     Message = QString::fromStdString(outcome.MessageText);

@@ -22,6 +22,14 @@ protected:
         return platform::Utf8FromPath(FTemp / platform::PathFromUtf8(name));
     }
 
+    // No temporary locker, under its random name or the fixed one of old.
+    bool NoTemporaryLocker() const {
+        for (const auto& entry : fs::directory_iterator(FTemp.path()))
+            if (entry.path().extension() == ".tmp")
+                return false;
+        return true;
+    }
+
     test::TempFolder FTemp;
 };
 
@@ -31,7 +39,7 @@ TEST_F(CommandsTest, CreateListVerifyAndExtractWithPasswordAndRecoveryCode) {
 
     ASSERT_EQ(shell.Run({"create", P("Docs")}), ExitSuccess) << shell.Err;
     EXPECT_TRUE(fs::is_regular_file(FTemp / "Docs.vklocker")); // default: the source's full path + extension
-    EXPECT_FALSE(fs::exists(FTemp / "Docs.vklocker.tmp"));
+    EXPECT_TRUE(NoTemporaryLocker());
     EXPECT_EQ(Snapshot(FTemp / "Docs"), source); // the source is never touched
     const std::string code = RecoveryCodeIn(shell.Out);
     ASSERT_FALSE(code.empty()) << shell.Out;
@@ -156,7 +164,19 @@ TEST_F(CommandsTest, CtrlCDuringCreateLeavesNoLocker) {
     EXPECT_EQ(shell.Err, "vklocker: Operation cancelled by user.\n");
     EXPECT_TRUE(shell.Out.empty()); // no recovery code for a locker that does not exist
     EXPECT_FALSE(fs::exists(FTemp / "Docs.vklocker"));
-    EXPECT_FALSE(fs::exists(FTemp / "Docs.vklocker.tmp"));
+    EXPECT_TRUE(NoTemporaryLocker());
+}
+
+TEST_F(CommandsTest, CreateNeverReplacesALockerThatAppearsWhileItIsWritten) {
+    Shell shell("pw");
+    // Just before the finished locker takes its name, another program puts a file there.
+    platform::faults::RunAt(platform::faults::Op::Rename, 1,
+                            [&] { test::WriteFile(FTemp / "Docs.vklocker", "someone else's"); });
+    EXPECT_EQ(shell.Run({"create", P("Docs")}), ExitFailure);
+    platform::faults::Clear();
+    EXPECT_NE(shell.Err.find("appeared while this one was written"), std::string::npos) << shell.Err;
+    EXPECT_EQ(test::ReadFile(FTemp / "Docs.vklocker"), "someone else's");
+    EXPECT_TRUE(NoTemporaryLocker());
 }
 
 TEST_F(CommandsTest, UsageErrorsAndHelp) {

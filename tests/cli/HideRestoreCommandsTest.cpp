@@ -124,6 +124,25 @@ TEST_F(HideRestoreCommandsTest, FailuresLeaveTheItemOrItsLockerAsTheyWere) {
     EXPECT_NE(platform::GetFileAttributes(FTemp / "Docs.vklocker") & platform::FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
+TEST_F(HideRestoreCommandsTest, AHideThatCannotDeleteAllOfTheItemExitsOneWithTheCodeAndTheNextRunFinishes) {
+    Shell shell("pw");
+    platform::faults::FailAt(platform::faults::Op::Delete, 1);
+    EXPECT_EQ(shell.Run({"hide", P("Docs")}), ExitFailure);
+    platform::faults::Clear();
+    EXPECT_NE(shell.Err.find("part of the item could not be deleted: "), std::string::npos) << shell.Err;
+    EXPECT_NE(shell.Err.find(".Docs.vkdelete-"), std::string::npos) << shell.Err;
+    const std::string code = RecoveryCodeIn(shell.Out);
+    EXPECT_FALSE(code.empty()) << shell.Out;
+    EXPECT_EQ(shell.Out.find("Hidden:"), std::string::npos) << shell.Out;
+
+    ASSERT_EQ(shell.Run({"hide", P("Docs")}), ExitSuccess) << shell.Err;
+    EXPECT_NE(shell.Out.find("made by an earlier run"), std::string::npos) << shell.Out;
+    EXPECT_EQ(Names(), std::set<std::string>{"Docs.vklocker"});
+    test::WriteFile(FTemp / "code.txt", code + "\n");
+    Shell byCode;
+    ASSERT_EQ(byCode.Run({"restore", "--password-file", P("code.txt"), P("Docs")}), ExitSuccess) << byCode.Err;
+}
+
 TEST_F(HideRestoreCommandsTest, SecretIsNotAskedForAMissingItem) {
     Shell shell{std::nullopt, {"pw", "pw"}};
     EXPECT_EQ(shell.Run({"hide", P("missing")}), ExitFailure);

@@ -41,10 +41,13 @@ bool BothLeft(const ProtectedItem& item) {
 bool DropEmptyStaging(const ProtectedItem& item) {
     bool dropped = false;
     const std::string prefix = "." + item.Item.filename().string() + ".";
-    for (const auto& entry : fs::directory_iterator(item.Item.parent_path()))
-        if (entry.path().filename().string().starts_with(prefix) && fs::is_directory(entry.symlink_status()) &&
-            fs::is_empty(entry.path()))
+    for (const auto& entry : fs::directory_iterator(item.Item.parent_path())) {
+        const std::string name = entry.path().filename().string();
+        const bool emptyFolder = fs::is_directory(entry.symlink_status()) && fs::is_empty(entry.path());
+        const bool restoreNote = name.starts_with(prefix + "vkplaced-");
+        if (name.starts_with(prefix) && (emptyFolder || restoreNote))
             dropped = fs::remove(entry.path()) || dropped;
+    }
     return dropped;
 }
 

@@ -33,7 +33,8 @@ struct KillRun {
         // locker both left, instead of finishing.
         BothLeft,
         // A kill after the locker's deletion leaves an empty staging folder
-        // beside the item.
+        // and the restore's note beside the item (the next run on the item
+        // removes them; an import cannot be repeated without its locker).
         EmptyStagingLeft,
     };
     std::vector<Gap> OpenGaps;

@@ -85,7 +85,7 @@ TEST_F(HideItemTest, AnEntryThatCannotBeDeletedFailsTheHideByPathAndTheNextResto
     EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
 
     ScriptedConflict conflict;
-    const TProtectOutcome restored = Restore(item, {{}, {}, conflict.Func()});
+    const TProtectOutcome restored = Restore(item, conflict.Callbacks());
     ASSERT_TRUE(restored.Success) << restored.MessageText;
     EXPECT_EQ(conflict.Asked, 0);
     EXPECT_EQ(Listing(item), tree);
@@ -121,12 +121,14 @@ TEST_F(HideItemTest, StopAfterTheEngineFinishedKeepsTheItem) {
     EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"plan.txt"});
 }
 
-TEST_F(HideItemTest, ALeftoverOfAnInterruptedHideGoesBackUnderItsName) {
+TEST_F(HideItemTest, ALeftoverOfAnInterruptedHideGoesBackUnderItsNameAndTheHideFinishes) {
     const fs::path item = MakeTree();
     const auto tree = Listing(item);
+    LeaveHiddenButNotDeleted(item);
     fs::rename(item, Dir / ".Private.vkhide-0123456789AB");
     const TProtectOutcome outcome = Hide(item);
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
+    EXPECT_EQ(outcome.End, TProtectEnd::Hidden);
     EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
     EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private.vklocker"});
 }
@@ -161,10 +163,7 @@ TEST_P(InterruptedHideTest, ARepeatFinishesOnlyWhatTheNoteVouchesFor) {
     const InterruptedHide& c = GetParam();
     const fs::path item = MakeTree();
     const fs::path locker = LockerOf(item);
-    const fs::path temporary = locker.string() + ".tmp";
-    ASSERT_TRUE(CreateLocker(item.string(), temporary.string(), Password).Success);
-    protect::WriteHeldNote(item, protect::TakeSnapshot(item), temporary);
-    fs::rename(temporary, locker);
+    LeaveHiddenButNotDeleted(item);
     c.Meddle(item, locker);
     const auto tree = Listing(item);
 
@@ -183,6 +182,58 @@ TEST_P(InterruptedHideTest, ARepeatFinishesOnlyWhatTheNoteVouchesFor) {
 
 INSTANTIATE_TEST_SUITE_P(States, InterruptedHideTest, ::testing::ValuesIn(InterruptedHides),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+} // namespace
+} // namespace vk::test
+
+namespace vk::test {
+namespace {
+
+// Another user who can write the item's folder, at the steps where a path
+// could be swapped.
+using HideAgainstAnotherUserTest = ProtectTest;
+
+TEST_F(HideAgainstAnotherUserTest, ALinkAtTheTemporaryNameIsNeverWrittenThrough) {
+    const fs::path item = MakeTree();
+    const auto tree = Listing(item);
+    WriteFile(Dir / "elsewhere.txt", "the user's other file");
+    fs::permissions(Dir / "elsewhere.txt", fs::perms::owner_read);
+    fs::create_symlink(Dir / "elsewhere.txt", Dir / "Private.vklocker.tmp");
+    const TProtectOutcome outcome = Hide(item);
+    EXPECT_EQ(outcome.End, TProtectEnd::Hidden) << outcome.MessageText;
+    EXPECT_FALSE(fs::is_symlink(LockerOf(item)));
+    EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
+    EXPECT_EQ(ReadFile(Dir / "elsewhere.txt"), "the user's other file");
+    EXPECT_EQ(fs::status(Dir / "elsewhere.txt").permissions() & fs::perms::all, fs::perms::owner_read);
+    EXPECT_EQ(outcome.LeftoverPath, (Dir / "Private.vklocker.tmp").string()); // left alone, named
+}
+
+TEST_F(HideAgainstAnotherUserTest, AFolderSwappedForALinkWhileTheItemIsDeletedDeletesNothingOutsideIt) {
+    const fs::path item = Item();
+    for (int i = 0; i < 20; ++i)
+        WriteFile(item / "shared" / ("f" + std::to_string(i)), "inside");
+    const fs::path outside = Temp / "mine";
+    for (int i = 0; i < 20; ++i)
+        WriteFile(outside / ("f" + std::to_string(i)), "the user's other file");
+    const auto tree = Listing(item);
+    // At the first deletion, whoever can write "shared" replaces it by a link.
+    platform::faults::RunAt(platform::faults::Op::Delete, 1, [&] {
+        for (const auto& entry : fs::directory_iterator(Dir))
+            if (entry.path().filename().string().rfind(".Private.vkdelete-", 0) == 0) {
+                fs::rename(entry.path() / "shared", Dir / "moved");
+                fs::create_directory_symlink(outside, entry.path() / "shared");
+            }
+    });
+    const TProtectOutcome outcome = Hide(item);
+    platform::faults::Clear();
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(ReadFile(outside / ("f" + std::to_string(i))), "the user's other file") << i;
+    EXPECT_TRUE(LockerHolds(LockerOf(item), tree));
+    // The link could not be removed as a folder: the hide names it.
+    EXPECT_EQ(outcome.End, TProtectEnd::Failed);
+    EXPECT_FALSE(outcome.RecoveryCode.empty());
+    EXPECT_NE(outcome.LeftoverPath.find("shared"), std::string::npos) << outcome.LeftoverPath;
+}
 
 } // namespace
 } // namespace vk::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/uPlatform.h"
+#include "protect/ProtectSteps.h"
 #include "protect/uProtect.h"
 #include "support/TempFolder.h"
 
@@ -59,6 +60,33 @@ inline bool LockerHolds(const fs::path& locker, const std::map<std::string, std:
     return names.size() == 1 && Listing(folder / *names.begin()) == tree;
 }
 
+// What a hide killed right after its locker took the final name leaves: the
+// item, its locker and the hide's note, which the locker authenticates.
+inline void LeaveHiddenButNotDeleted(const fs::path& item) {
+    const fs::path locker = item.string() + ".vklocker";
+    const fs::path temporary = locker.string() + ".partial";
+    ASSERT_TRUE(CreateLocker(item.string(), temporary.string(), Password).Success);
+    protect::WriteHeldNote(item, protect::TakeSnapshot(item), temporary);
+    fs::rename(temporary, locker);
+}
+
+// What a restore killed right after its item took the name leaves: the
+// item, its locker, the empty private staging folder and the restore's note.
+// aside names the existing item a replace set aside, if any.
+inline void LeaveRestoredButLockerKept(const fs::path& item, const fs::path& aside = {}) {
+    const fs::path locker = item.string() + ".vklocker";
+    const fs::path ready = protect::StagingPath(item, protect::TStageKind::Ready);
+    platform::CreatePrivateDirectory(ready);
+    ASSERT_TRUE(ExtractLocker(locker.string(), ready.string(), Password).Success);
+    const fs::path staged = ready / *NamesIn(ready).begin();
+    protect::WriteNote(item, protect::TStageKind::Placed,
+                       {{"placed", protect::IdentityAt(staged)},
+                        {"aside", aside.empty() ? std::string("-") : protect::IdentityAt(aside)},
+                        {"locker", "delete"}},
+                       locker);
+    fs::rename(staged, item);
+}
+
 class ProtectTest : public ::testing::Test {
 protected:
     void TearDown() override { platform::faults::Clear(); }
@@ -99,6 +127,11 @@ struct ScriptedConflict {
             ++Asked;
             return Answer;
         };
+    }
+    TProtectCallbacks Callbacks() {
+        TProtectCallbacks callbacks;
+        callbacks.Conflict = Func();
+        return callbacks;
     }
 };
 

@@ -50,7 +50,7 @@ TEST_P(RestoreConflictTest, TheAnswerDecidesAndNothingElseIsLeft) {
     WriteFile(item / "other.txt", "the existing item");
     const auto existing = Listing(item);
     ScriptedConflict conflict{GetParam().Answer};
-    const TProtectOutcome outcome = Restore(item, {{}, {}, conflict.Func()});
+    const TProtectOutcome outcome = Restore(item, conflict.Callbacks());
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
     EXPECT_EQ(conflict.Asked, 1);
     EXPECT_EQ(Listing(item), GetParam().ItemIsNew ? hidden : existing);
@@ -96,7 +96,7 @@ TEST_P(RestoreUnopenedTest, KeepsBothAndAsksNothing) {
     const auto existing = Listing(item);
     const std::string locker = ReadFile(LockerOf(item));
     ScriptedConflict conflict{TConflictAnswer::Replace};
-    TProtectCallbacks callbacks{{}, {}, conflict.Func()};
+    TProtectCallbacks callbacks = conflict.Callbacks();
     std::string password = Password;
     GetParam().Spoil(LockerOf(item), callbacks, password);
     const std::string spoiled = ReadFile(LockerOf(item));
@@ -119,7 +119,7 @@ TEST_F(RestoreItemTest, ALockerRenamedByHandComesBackUnderTheRowsNameBesideAnUnr
     WriteFile(Item() / "unrelated.txt", "not the locker's");
     const auto unrelated = Listing(Item());
     ScriptedConflict conflict;
-    const TProtectOutcome outcome = Restore(Item("Renamed"), {{}, {}, conflict.Func()});
+    const TProtectOutcome outcome = Restore(Item("Renamed"), conflict.Callbacks());
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
     EXPECT_EQ(conflict.Asked, 0);
     EXPECT_EQ(Listing(Item("Renamed")), tree);
@@ -130,24 +130,39 @@ TEST_F(RestoreItemTest, ALockerRenamedByHandComesBackUnderTheRowsNameBesideAnUnr
 // item's name: the next restore settles them without asking and restores.
 struct KillRemains {
     const char* Name;
-    void (*Leave)(const fs::path& dir);
+    // Leaves what the kill leaves of the tree at item: its locker and remains.
+    void (*Leave)(const fs::path& item);
 };
 
 const KillRemains KillRemainsCases[] = {
     {"TruncatedExtraction",
-     [](const fs::path& dir) { WriteFile(dir / ".Private.vkrestore-00AA00AA00AA" / "Private" / "a.txt", "al"); }},
+     [](const fs::path& item) {
+         HiddenTree(item);
+         platform::CreatePrivateDirectory(item.parent_path() / ".Private.vkrestore-00AA00AA00AA");
+         WriteFile(item.parent_path() / ".Private.vkrestore-00AA00AA00AA" / "Private" / "a.txt", "al");
+     }},
     {"HalfDeletedHide",
-     [](const fs::path& dir) { WriteFile(dir / ".Private.vkdelete-00AA00AA00AA" / "sub" / "b.txt", "bravo bravo"); }},
+     [](const fs::path& item) {
+         LeaveHiddenButNotDeleted(item);
+         const fs::path doomed = item.parent_path() / ".Private.vkdelete-00AA00AA00AA";
+         fs::rename(item, doomed);
+         fs::remove(doomed / "a.txt");
+     }},
+    {"CheckedHideNotYetDeleted",
+     [](const fs::path& item) {
+         LeaveHiddenButNotDeleted(item);
+         fs::rename(item, item.parent_path() / ".Private.vkdelete-00AA00AA00AA");
+     }},
 };
 
 class RestoreAfterKillTest : public ProtectTest, public ::testing::WithParamInterface<KillRemains> {};
 
 TEST_P(RestoreAfterKillTest, SettlesTheRemainsAndRestoresWithoutAsking) {
     const fs::path item = MakeTree();
-    const auto tree = HiddenTree(item);
-    GetParam().Leave(Dir);
+    const auto tree = Listing(item);
+    GetParam().Leave(item);
     ScriptedConflict conflict{TConflictAnswer::Keep};
-    const TProtectOutcome outcome = Restore(item, {{}, {}, conflict.Func()});
+    const TProtectOutcome outcome = Restore(item, conflict.Callbacks());
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
     EXPECT_EQ(conflict.Asked, 0);
     EXPECT_EQ(Listing(item), tree);
@@ -163,33 +178,27 @@ INSTANTIATE_TEST_SUITE_P(Remains, RestoreAfterKillTest, ::testing::ValuesIn(Kill
 TEST_F(RestoreItemTest, ARestoreKilledBeforeTheLockersDeletionFinishesWithoutAsking) {
     const fs::path item = MakeTree();
     const auto tree = HiddenTree(item);
-    ASSERT_TRUE(ExtractLocker(LockerOf(item).string(), Dir.string(), Password).Success);
-    fs::create_directory(Dir / ".Private.vkready-00AA00AA00AA"); // the item has left it
+    LeaveRestoredButLockerKept(item);
     ScriptedConflict conflict{TConflictAnswer::Keep};
-    const TProtectOutcome outcome = Restore(item, {{}, {}, conflict.Func()});
+    const TProtectOutcome outcome = Restore(item, conflict.Callbacks());
     EXPECT_EQ(conflict.Asked, 0);
     EXPECT_EQ(Listing(item), tree);
     EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private"});
     EXPECT_TRUE(outcome.Success) << outcome.MessageText;
+    EXPECT_EQ(outcome.End, TProtectEnd::Restored);
     EXPECT_EQ(outcome.ItemPath, item.string());
-}
-
-TEST_F(RestoreItemTest, AHideKilledAfterTheLockerTookItsNameFinishesOnTheNextRun) {
-    const fs::path item = MakeTree();
-    const auto tree = HiddenTree(item);
-    WriteFile(Dir / ".Private.vkdelete-00AA00AA00AA" / "a.txt", "alpha"); // the checked item, not yet deleted
-    const TProtectOutcome outcome = Restore(item);
-    ASSERT_TRUE(outcome.Success) << outcome.MessageText;
-    EXPECT_EQ(Listing(item), tree);
-    EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private"});
 }
 
 TEST_F(RestoreItemTest, AnExistingItemMovedAsideComesBackWhenTheRunWasKilledBeforeTheNewOneArrived) {
     const fs::path item = MakeTree();
     HiddenTree(item);
-    WriteFile(Dir / ".Private.vkaside-00AA00AA00AA" / "mine.txt", "the existing item");
+    WriteFile(item / "mine.txt", "the existing item");
+    const fs::path aside = Dir / ".Private.vkaside-00AA00AA00AA";
+    protect::WriteNote(item, protect::TStageKind::Placed,
+                       {{"placed", "0:0"}, {"aside", protect::IdentityAt(item)}, {"locker", "delete"}}, LockerOf(item));
+    fs::rename(item, aside);
     ScriptedConflict conflict{TConflictAnswer::Skip};
-    const TProtectOutcome outcome = Restore(item, {{}, {}, conflict.Func()});
+    const TProtectOutcome outcome = Restore(item, conflict.Callbacks());
     ASSERT_TRUE(outcome.Success) << outcome.MessageText;
     EXPECT_EQ(conflict.Asked, 1);
     EXPECT_EQ(Listing(item), (std::map<std::string, std::string>{{"mine.txt", "the existing item"}}));
@@ -201,13 +210,14 @@ struct ReplaceFault {
     const char* Name;
     Op Step;
     int Nth;
+    // The existing item was already discarded: the new one stays in place
+    // beside its locker, which a repeat deletes.
+    bool NewItemStays = false;
 };
 
 const ReplaceFault ReplaceFaults[] = {
-    {"MoveAside", Op::Rename, 1},
-    {"MoveIntoPlace", Op::Rename, 2},
-    {"FlushFolder", Op::Sync, 1},
-    {"DeleteLocker", Op::Delete, 1},
+    {"MoveAside", Op::Rename, 1}, {"MoveIntoPlace", Op::Rename, 2},      {"WriteNote", Op::Sync, 1},
+    {"FlushFolder", Op::Sync, 3}, {"DeleteLocker", Op::Delete, 2, true}, // after the one file of the replaced item
 };
 
 class RestoreReplaceFaultTest : public ProtectTest, public ::testing::WithParamInterface<ReplaceFault> {};
@@ -218,7 +228,7 @@ TEST_P(RestoreReplaceFaultTest, PutsEverythingBack) {
     WriteFile(item / "other.txt", "the existing item");
     const auto existing = Listing(item);
     ScriptedConflict conflict{TConflictAnswer::Replace};
-    TProtectCallbacks callbacks{{}, {}, conflict.Func()};
+    TProtectCallbacks callbacks = conflict.Callbacks();
     // Faults count from the question on: the extraction's own steps are done.
     const TConflictFunc ask = callbacks.Conflict;
     callbacks.Conflict = [&](const std::string& path) {
@@ -228,9 +238,16 @@ TEST_P(RestoreReplaceFaultTest, PutsEverythingBack) {
     const TProtectOutcome outcome = Restore(item, callbacks);
     platform::faults::Clear();
     EXPECT_FALSE(outcome.Success);
-    EXPECT_EQ(Listing(item), existing);
+    EXPECT_EQ(Listing(item), GetParam().NewItemStays ? hidden : existing);
     EXPECT_TRUE(LockerHolds(LockerOf(item), hidden));
-    EXPECT_EQ(NamesIn(Dir), (std::set<std::string>{"Private", "Private.vklocker"}));
+    if (!GetParam().NewItemStays) {
+        EXPECT_EQ(NamesIn(Dir), (std::set<std::string>{"Private", "Private.vklocker"}));
+        return;
+    }
+    const TProtectOutcome repeated = Restore(item, conflict.Callbacks());
+    EXPECT_EQ(repeated.End, TProtectEnd::Restored) << repeated.MessageText;
+    EXPECT_EQ(Listing(item), hidden);
+    EXPECT_EQ(NamesIn(Dir), std::set<std::string>{"Private"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, RestoreReplaceFaultTest, ::testing::ValuesIn(ReplaceFaults),

@@ -91,7 +91,21 @@ protected:
     }
 
     static fs::path LockerOf(const fs::path& item) { return fs::path(item.string() + ".vklocker"); }
-    static fs::path TemporaryOf(const fs::path& item) { return fs::path(item.string() + ".vklocker.tmp"); }
+    // The temporary locker being written for item (its name is random), or
+    // the name an older version used when there is none.
+    static fs::path TemporaryOf(const fs::path& item) {
+        const std::string locker = item.filename().string() + ".vklocker";
+        for (const auto& entry : fs::directory_iterator(item.parent_path()))
+            if (IsTemporaryLockerName(entry.path().filename().string(), locker))
+                return entry.path();
+        return fs::path(item.string() + ".vklocker.tmp");
+    }
+    static bool IsAnyTemporaryLocker(const fs::path& path) {
+        const std::string name = path.filename().string();
+        const std::size_t at = name.find(".vklocker.");
+        return at != std::string::npos &&
+               (NameEndsWith(path, ".vklocker.tmp") || IsTemporaryLockerName(name, name.substr(0, at + 9)));
+    }
     static std::uint32_t Attributes(const fs::path& path) { return platform::GetFileAttributes(path); }
     static bool HasBits(const fs::path& path, std::uint32_t bits) {
         const std::uint32_t attributes = Attributes(path);
@@ -122,7 +136,7 @@ protected:
     // No temporary locker anywhere in the test folder.
     bool NoTemporaryLocker() const {
         for (const auto& entry : fs::recursive_directory_iterator(temp.path()))
-            if (NameEndsWith(entry.path(), ".vklocker.tmp"))
+            if (IsAnyTemporaryLocker(entry.path()))
                 return false;
         return true;
     }

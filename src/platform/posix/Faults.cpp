@@ -1,7 +1,9 @@
 #include "platform/posix/FaultPoints.h"
 
 #include <array>
+#include <functional>
 #include <unistd.h>
+#include <utility>
 
 namespace vk::platform {
 
@@ -18,6 +20,10 @@ std::int64_t WriteBudget = -1;
 int StepsReached = 0;
 int ExitStep = 0;
 bool LastStepWasWrite = false;
+// The operation and its call count at which a test's action runs (0 = none).
+faults::Op ActionOp = faults::Op::Write;
+int CallsUntilAction = 0;
+std::function<void()> Action;
 
 } // namespace
 
@@ -35,6 +41,12 @@ void ExitAtStep(int nth) {
     ExitStep = nth > 0 ? StepsReached + nth : 0;
 }
 
+void RunAt(Op op, int nth, std::function<void()> action) {
+    ActionOp = op;
+    CallsUntilAction = nth > 0 ? nth : 0;
+    Action = std::move(action);
+}
+
 int StepsTaken() {
     return StepsReached;
 }
@@ -45,6 +57,8 @@ void Clear() {
     StepsReached = 0;
     ExitStep = 0;
     LastStepWasWrite = false;
+    CallsUntilAction = 0;
+    Action = nullptr;
 }
 
 } // namespace faults
@@ -55,6 +69,11 @@ bool ShouldFail(faults::Op op) {
     const bool write = op == faults::Op::Write;
     if (!(write && LastStepWasWrite) && ++StepsReached == ExitStep)
         ::_exit(faults::ExitAtStepStatus); // as a kill: no buffers flushed, no destructors run
+    if (op == ActionOp && CallsUntilAction > 0 && --CallsUntilAction == 0 && Action) {
+        const std::function<void()> action = std::move(Action);
+        Action = nullptr;
+        action();
+    }
     LastStepWasWrite = write;
     int& remaining = CallsUntilFailure[static_cast<std::size_t>(op)];
     if (remaining == 0)

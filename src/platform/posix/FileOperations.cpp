@@ -84,6 +84,7 @@ bool ReadItemStamp(const fs::path& path, TItemStamp& stamp) {
                                            : Kind::Other;
     stamp.Device = static_cast<std::uint64_t>(status.st_dev);
     stamp.Inode = static_cast<std::uint64_t>(status.st_ino);
+    stamp.Owned = status.st_uid == ::geteuid();
     stamp.Size = stamp.Type == Kind::Folder ? 0 : static_cast<std::int64_t>(status.st_size);
     constexpr std::int64_t NsPerSecond = 1000000000;
     stamp.ChangeTimeNs = static_cast<std::int64_t>(status.st_ctim.tv_sec) * NsPerSecond + status.st_ctim.tv_nsec;

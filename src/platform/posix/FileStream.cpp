@@ -25,6 +25,8 @@ int OpenFlags(FileStream::Mode mode) {
         // Opening a pipe without O_NONBLOCK waits for a writer; a regular
         // file reads the same either way.
         return O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    case FileStream::Mode::CreateNew:
+        return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     case FileStream::Mode::Create:
     case FileStream::Mode::CreatePrivate:
         break;
@@ -35,7 +37,8 @@ int OpenFlags(FileStream::Mode mode) {
 } // namespace
 
 FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
-    const mode_t permissions = mode == Mode::CreatePrivate ? 0600 : 0666;
+    const bool owned = mode == Mode::CreatePrivate || mode == Mode::CreateNew;
+    const mode_t permissions = owned ? 0600 : 0666;
     do {
         FHandle = ::open(path.c_str(), OpenFlags(mode), permissions);
     } while (FHandle < 0 && errno == EINTR);
@@ -48,8 +51,9 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
         FHandle = -1;
         RaiseSystemError("Cannot open file " + Quoted(path), EISDIR);
     }
-    // An existing file keeps its mode through O_CREAT; a private one must not.
-    if (mode == Mode::CreatePrivate && ::fchmod(FHandle, 0600) != 0) {
+    // An existing file keeps its mode through O_CREAT, and a new one loses
+    // what the umask takes; a private one is exactly owner-only.
+    if (owned && ::fchmod(FHandle, 0600) != 0) {
         const int error = errno;
         ::close(FHandle);
         FHandle = -1;

@@ -1,7 +1,9 @@
 #include "platform/posix/HiddenList.h"
+#include "platform/uPlatform.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <string>
@@ -138,6 +140,42 @@ private:
 };
 
 } // namespace
+
+} // namespace vk::platform::detail
+
+namespace vk::platform {
+
+void RemoveStaleListTemporaries(const std::filesystem::path& folder) {
+    const int handle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return;
+    DIR* dir = ::fdopendir(handle);
+    if (dir == nullptr) {
+        ::close(handle);
+        return;
+    }
+    std::vector<std::string> stale;
+    static const std::string head = ".hidden.";
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() == head.size() + 8 && name.compare(0, head.size(), head) == 0 &&
+            name.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz", head.size()) == std::string::npos)
+            stale.push_back(name);
+    }
+    // Only the user's own plain files: one instance of the program runs per
+    // user, so none of them is being written now.
+    for (const std::string& name : stale) {
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid())
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+} // namespace vk::platform
+
+namespace vk::platform::detail {
 
 bool IsListedHidden(const fs::path& fullPath) {
     const std::string name = fullPath.filename().string();

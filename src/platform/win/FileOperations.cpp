@@ -72,6 +72,9 @@ bool ReadItemStamp(const fs::path& path, TItemStamp& stamp) {
                                                                   : Kind::File;
     stamp.Device = info.dwVolumeSerialNumber;
     stamp.Inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // Not read from the owner's security identifier: what the program makes
+    // here carries an access list for the user alone, which is the guard.
+    stamp.Owned = true;
     stamp.Size =
         stamp.Type == Kind::Folder
             ? 0

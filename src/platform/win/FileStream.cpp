@@ -19,7 +19,8 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
     const bool read = mode == Mode::Read || mode == Mode::ReadRegular;
     const std::string operation = (read ? "Cannot open file " : "Cannot create file ") + Quoted(path);
     std::optional<detail::PrivateSecurity> security;
-    if (mode == Mode::CreatePrivate)
+    const bool fresh = mode == Mode::CreateNew;
+    if (mode == Mode::CreatePrivate || fresh)
         security.emplace();
     const DWORD access = read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE | (security ? WRITE_DAC : 0);
     // Others may read beside us. A file opened for reading may also be
@@ -28,7 +29,12 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
     const DWORD share = read ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
     const HANDLE handle =
         ::CreateFileW(detail::Utf16(path).c_str(), access, share, security ? security->Attributes() : nullptr,
-                      read ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                      read    ? OPEN_EXISTING
+                      : fresh ? CREATE_NEW
+                              : CREATE_ALWAYS,
+                      // CREATE_NEW fails on any existing name, a link's included, and
+                      // never opens what a link points to.
+                      FILE_ATTRIBUTE_NORMAL | (fresh ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         RaiseLastError(operation);
     // A file that was there already keeps its access list through the
