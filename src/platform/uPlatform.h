@@ -136,8 +136,10 @@ public:
     // its place fails at the first read rather than at the open, and a pipe
     // does not hold the open up. Create truncates or creates a file that can
     // also be read back and patched; CreatePrivate does the same and leaves
-    // the file readable and writable by its owner alone.
-    enum class Mode { Read, ReadRegular, Create, CreatePrivate };
+    // the file readable and writable by its owner alone. CreateNew makes a
+    // private file only where nothing lies under the name: an existing file,
+    // folder or link (dangling or not) fails the open and is never followed.
+    enum class Mode { Read, ReadRegular, Create, CreatePrivate, CreateNew };
     FileStream(const fs::path& path, Mode mode);
     ~FileStream();
     FileStream(const FileStream&) = delete;

@@ -25,6 +25,8 @@ int OpenFlags(FileStream::Mode mode) {
         // Opening a pipe without O_NONBLOCK waits for a writer; a regular
         // file reads the same either way.
         return O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    case FileStream::Mode::CreateNew:
+        return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     case FileStream::Mode::Create:
     case FileStream::Mode::CreatePrivate:
         break;
@@ -35,7 +37,7 @@ int OpenFlags(FileStream::Mode mode) {
 } // namespace
 
 FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
-    const mode_t permissions = mode == Mode::CreatePrivate ? 0600 : 0666;
+    const mode_t permissions = mode == Mode::CreatePrivate || mode == Mode::CreateNew ? 0600 : 0666;
     do {
         FHandle = ::open(path.c_str(), OpenFlags(mode), permissions);
     } while (FHandle < 0 && errno == EINTR);

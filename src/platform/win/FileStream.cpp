@@ -19,16 +19,19 @@ FileStream::FileStream(const fs::path& path, Mode mode) : FPath(path) {
     const bool read = mode == Mode::Read || mode == Mode::ReadRegular;
     const std::string operation = (read ? "Cannot open file " : "Cannot create file ") + Quoted(path);
     std::optional<detail::PrivateSecurity> security;
-    if (mode == Mode::CreatePrivate)
+    if (mode == Mode::CreatePrivate || mode == Mode::CreateNew)
         security.emplace();
     const DWORD access = read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE | (security ? WRITE_DAC : 0);
     // Others may read beside us. A file opened for reading may also be
     // written, renamed or deleted meanwhile, as on the other platforms (and
     // Sync opens it once more for writing); one being written may not.
     const DWORD share = read ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
-    const HANDLE handle =
-        ::CreateFileW(detail::Utf16(path).c_str(), access, share, security ? security->Attributes() : nullptr,
-                      read ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // CREATE_NEW fails for any name that exists, a link (a reparse point)
+    // included, so nothing is opened through one.
+    const DWORD disposition = read ? OPEN_EXISTING : mode == Mode::CreateNew ? CREATE_NEW : CREATE_ALWAYS;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (mode == Mode::CreateNew ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE handle = ::CreateFileW(detail::Utf16(path).c_str(), access, share,
+                                        security ? security->Attributes() : nullptr, disposition, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         RaiseLastError(operation);
     // A file that was there already keeps its access list through the

@@ -1,0 +1,224 @@
+// Re-encryption of a locker under a new password, locker to locker: the old
+// payload is read once, a chunk at a time; each chunk is decrypted and
+// encrypted again in memory and only the new ciphertext is written. The old
+// payload's MAC is computed in the same pass on a thread of its own, and the
+// new locker counts only when it matched.
+
+#include "locker/ChunkPipeline.h"
+#include "locker/LockerFormat.h"
+#include "locker/LockerPaths.h"
+#include "locker/LockerProgress.h"
+#include "locker/LockerStreams.h"
+#include "locker/LockerWriter.h"
+#include "locker/TAesCtrTransform.h"
+#include "locker/THmacSha256.h"
+#include "locker/uLocker.h"
+#include "platform/Error.h"
+#include "platform/uPlatform.h"
+#include "translation/translation.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The longest root name a locker made on any system can hold (255 UTF-16
+// units of three UTF-8 bytes each), with room to spare.
+constexpr std::int32_t LongestRootName = 1024;
+
+// Whether the payload, decrypted with a candidate master key, starts as a
+// locker's payload does: a plain root name, a kind of 0 or 1 and, for a
+// file, one entry. A wrong key passes this with a chance of about 2^-29;
+// the MAC decides in the end. This lets a wrong secret be told at once and
+// the right slot be chosen without a pass over the whole payload.
+bool StartsLikePayload(LockerStream& stream, const TLockerHeader& header, const Bytes& masterKey) {
+    Bytes encKey = DeriveSubKey(masterKey, "enc");
+    WipeOnExit wipe{&encKey};
+    TAesCtrTransform aes(encKey, header.Nonce);
+    const std::int64_t wanted = std::min<std::int64_t>(header.PayloadLength, 4 + LongestRootName + 1 + 4);
+    Bytes start(static_cast<std::size_t>(wanted));
+    WipeOnExit wipeStart{&start};
+    stream.Seek(LockerHeaderSize);
+    ReadExactly(stream, start.data(), start.size());
+    aes.Transform(start.data(), static_cast<std::int32_t>(start.size()));
+    if (start.size() < 4)
+        return false;
+    std::int32_t length = 0;
+    std::memcpy(&length, start.data(), 4);
+    if (length < 1 || length > LongestRootName || static_cast<std::size_t>(length) + 9 > start.size())
+        return false;
+    const std::string rootName(reinterpret_cast<const char*>(start.data() + 4), static_cast<std::size_t>(length));
+    const std::uint8_t kind = start[4 + static_cast<std::size_t>(length)];
+    std::int32_t count = 0;
+    std::memcpy(&count, start.data() + 5 + length, 4);
+    return IsPlainRootName(rootName) && (kind == 1 ? count >= 0 : kind == 0 && count == 1);
+}
+
+// The candidate master key of a slot for the secret.
+Bytes UnwrapSlot(const TLockerKeySlot& slot, const std::string& secret) {
+    if (slot.Iterations > MaxAcceptedIterations)
+        throw Error(TranslateText("Invalid locker iteration count."));
+    return WrapMasterKey(slot.WrappedKey, secret, slot.Salt, slot.Iterations);
+}
+
+// Decrypts the old payload with oldKey and writes it again through the
+// writer; true when the old payload's MAC matched. Little-endian fields are
+// copied as they are: only the keystream changes.
+bool Reencrypt(LockerStream& old, const TLockerHeader& header, const Bytes& oldKey, TLockerWriter& writer,
+               const std::string& lockerPath, const TLockerProgressProc& progressProc,
+               const TLockerCancelFunc& cancel) {
+    Bytes encKey = DeriveSubKey(oldKey, "enc");
+    Bytes macKey = DeriveSubKey(oldKey, "mac");
+    WipeOnExit wipe{&encKey, &macKey};
+    TAesCtrTransform aes(encKey, header.Nonce);
+    THmacSha256 mac(macKey);
+    mac.UpdateBytes(header.Nonce);
+    TProgressThrottle progress(progressProc);
+    progress.Reset();
+    progress.Report(lockerPath, 0, header.PayloadLength);
+    old.Seek(LockerHeaderSize);
+    {
+        // The old ciphertext goes to the MAC on its thread while this one
+        // decrypts it into the writer's chunk, which encrypts it anew.
+        TChunkPipeline reads({[&mac](const std::uint8_t* data, std::size_t size) {
+            mac.Update(data, static_cast<std::int32_t>(size));
+        }});
+        try {
+            for (std::int64_t done = 0; done < header.PayloadLength;) {
+                CheckCancelled(cancel);
+                const auto piece =
+                    static_cast<std::size_t>(std::min<std::int64_t>(header.PayloadLength - done, ChunkSize));
+                std::uint8_t* chunk = reads.Current();
+                ReadExactly(old, chunk, piece);
+                reads.Publish(piece);
+                for (std::size_t taken = 0; taken < piece;) {
+                    std::size_t room = 0;
+                    std::uint8_t* space = writer.Space(room);
+                    const std::size_t count = std::min(room, piece - taken);
+                    aes.Transform(chunk + taken, space, static_cast<std::int32_t>(count));
+                    writer.Commit(count);
+                    taken += count;
+                }
+                done += static_cast<std::int64_t>(piece);
+                progress.ReportThrottled(lockerPath, done, header.PayloadLength);
+            }
+        } catch (...) {
+            reads.Finish();
+            throw;
+        }
+        reads.Finish();
+    }
+    return ConstantTimeEquals(mac.FinalBytes(), header.PayloadMac);
+}
+
+} // namespace
+
+bool LockerMayOpenWith(const std::string& lockerPath, const std::string& secret) {
+    try {
+        platform::FileStream stream(platform::PathFromUtf8(lockerPath), platform::FileStream::Mode::Read);
+        const TLockerHeader header = ReadLockerHeader(stream, RecoverySlotReading::Read);
+        for (const TLockerKeySlot* slot : {&header.PasswordSlot, &header.RecoverySlot}) {
+            Bytes key = UnwrapSlot(*slot, secret);
+            WipeOnExit wipe{&key};
+            if (StartsLikePayload(stream, header, key))
+                return true;
+        }
+    } catch (const std::exception&) {
+    }
+    return false;
+}
+
+TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newLockerPath, const std::string& oldSecret,
+                          const std::string& newPassword, const TLockerProgressProc& progress,
+                          const TLockerCancelFunc& cancel) {
+    TLockerResult result;
+    const fs::path locker = platform::PathFromUtf8(lockerPath);
+    const fs::path target = platform::PathFromUtf8(newLockerPath);
+    if (!platform::FileExists(locker)) {
+        result.MessageText = TranslateText("Locker file does not exist.");
+        return result;
+    }
+    if (newPassword.empty()) {
+        result.MessageText = TranslateText("Locker password cannot be empty.");
+        return result;
+    }
+    Bytes oldKey, masterKey, encKey, macKey;
+    WipeOnExit wipe{&oldKey, &masterKey, &encKey, &macKey};
+    bool targetCreated = false;
+    try {
+        platform::FileStream old(locker, platform::FileStream::Mode::Read);
+        const TLockerHeader oldHeader = ReadLockerHeader(old, RecoverySlotReading::Read);
+        bool opened = false;
+        bool mismatch = false;
+        for (const TLockerKeySlot* slot : {&oldHeader.PasswordSlot, &oldHeader.RecoverySlot}) {
+            oldKey = UnwrapSlot(*slot, oldSecret);
+            if (!StartsLikePayload(old, oldHeader, oldKey)) {
+                SecureWipe(oldKey);
+                continue;
+            }
+            TNewLockerKeys keys = DrawNewLockerKeys(newPassword);
+            masterKey = std::move(keys.MasterKey);
+            encKey = DeriveSubKey(masterKey, "enc");
+            macKey = DeriveSubKey(masterKey, "mac");
+            TLockerHeader& header = keys.Header;
+            platform::FileStream stream(target, platform::FileStream::Mode::CreateNew);
+            targetCreated = true;
+            header.PasswordSlot.WrappedKey.assign(LockerKeyLength, 0);
+            header.RecoverySlot.WrappedKey.assign(LockerKeyLength, 0);
+            header.PayloadMac.assign(LockerMacLength, 0);
+            WriteLockerHeader(stream, header);
+            TLockerWriter writer(stream, macKey, encKey, header.Nonce);
+            bool matched = false;
+            try {
+                matched = Reencrypt(old, oldHeader, oldKey, writer, lockerPath, progress, cancel);
+                header.PayloadMac = writer.Finish();
+            } catch (...) {
+                writer.FinishAfterFailure();
+                throw;
+            }
+            if (!matched) {
+                // Damaged, or a wrong key that happened to pass the first
+                // check: the other slot may still open it.
+                mismatch = true;
+                stream.Close();
+                platform::DeleteFile(target);
+                targetCreated = false;
+                SecureWipe(oldKey);
+                continue;
+            }
+            header.PayloadLength = writer.Written();
+            keys.PutWrappedKeys();
+            stream.Seek(0);
+            WriteLockerHeader(stream, header);
+            stream.Close();
+            result.RecoveryCode = keys.RecoveryCode;
+            opened = true;
+            break;
+        }
+        if (!opened) {
+            result.SecretRefused = !mismatch;
+            result.MessageText = mismatch ? TranslateText("Locker verification failed (MAC mismatch).")
+                                          : TranslateText("Invalid password or recovery code.");
+            return result;
+        }
+        // The new locker is read back from the disk as a hide's is.
+        std::string reason;
+        if (!VerifyLocker(newLockerPath, newPassword, reason))
+            throw Error(TranslateText("Locker verification failed: ") + reason);
+        result.Success = true;
+        result.MessageText = TranslateText("Locker re-encrypted successfully.");
+    } catch (const std::exception& e) {
+        result = TLockerResult();
+        result.MessageText = e.what();
+    }
+    // Only a file this call created is removed.
+    if (!result.Success && targetCreated && platform::FileExists(target))
+        platform::DeleteFile(target);
+    return result;
+}
+
+} // namespace vk
