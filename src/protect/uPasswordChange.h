@@ -58,19 +58,20 @@ using TItemStartedFunc = std::function<void(const std::string& itemPath, int num
 // Changes settings.GeneralPassword to newPassword and re-encrypts the locker
 // of every listed path that has one. A change left in progress by an earlier
 // run is taken in. Visible items are not touched. Raises nothing.
-TPasswordChangeOutcome ChangePassword(SettingsStore& settings, const std::string& newPassword,
-                                      const TProtectCallbacks& callbacks = {},
-                                      const TItemStartedFunc& itemStarted = {});
+TPasswordChangeOutcome ChangeProgramPassword(SettingsStore& settings, const std::string& newPassword,
+                                             const TProtectCallbacks& callbacks = {},
+                                             const TItemStartedFunc& itemStarted = {});
 
 // Completes a change that an earlier run left in progress (nothing to do
 // when there is none).
 TPasswordChangeOutcome FinishPasswordChange(SettingsStore& settings, const TProtectCallbacks& callbacks = {},
                                             const TItemStartedFunc& itemStarted = {});
 
-// Restores as RestoreItem does; a locker that opens only with one of the
-// passwords the settings keep from earlier changes is first re-encrypted
-// under the current one.
-TProtectOutcome RestoreItemWithEarlierPasswords(const std::string& itemPath, const SettingsStore& settings,
+// Restores as RestoreItem does with password; a locker that opens only with
+// one of the earlier passwords (newest first) is first re-encrypted under
+// password, so a locker a change could not reach opens again.
+TProtectOutcome RestoreItemWithEarlierPasswords(const std::string& itemPath, const std::string& password,
+                                                const std::vector<std::string>& earlier, bool strongHide,
                                                 const TProtectCallbacks& callbacks = {});
 
 } // namespace vk

@@ -30,6 +30,12 @@ public:
     std::string GeneralPassword; // empty: no password is set
     bool StrongHide = true;
     std::vector<std::string> StoredPaths;
+    // Passwords in force before the latest changes, newest first. Non-empty while a
+    // password change is in progress (the first is the one being replaced), and kept
+    // for lockers that the change could not reach. Stored only inside this file,
+    // encrypted under the current password.
+    std::vector<std::string> PreviousPasswords;
+    bool PasswordChangeInProgress = false;
 
     // Reads the file into the three values. True when the file was read, or
     // when it is missing or empty (a first run); false when no reader accepted

@@ -109,6 +109,8 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
         return nullptr;
     }
     auto mainWindow = std::make_unique<TfrmMain>(settings, prompts); // 10
+    if (settings.PasswordChangeInProgress)
+        mainWindow->ResumePasswordChange();
     // 11: the set-password and import dialogs belong to the prompts, which
     //     make each once and keep it for the run; the update dialog comes here.
     return mainWindow;

@@ -20,6 +20,7 @@
 //   MainPasswordChange.cpp  changing the application password
 //   MainLanguage.cpp        the Language menu
 
+#include "protect/uPasswordChange.h"
 #include "ui/HelpPages.h"
 #include "ui/RecoverySheet.h"
 
@@ -223,7 +224,13 @@ public slots:
     void btnImportLockerClick();             // MainImport.cpp
     void btnAboutProgramClick();
     void btnChangePasswordClick(); // MainPasswordChange.cpp
-    void btnStopClick();           // MainRunState.cpp
+    // Finishes, once the window is up, a password change that an earlier run
+    // left in progress (the settings file holds its record).
+    void ResumePasswordChange();
+    void FinishInterruptedPasswordChange();
+    void RunPasswordChange(
+        const std::function<TPasswordChangeOutcome(const TProtectCallbacks&, const TItemStartedFunc&)>& change);
+    void btnStopClick(); // MainRunState.cpp
     void Exit1Click();
     void utorial1Click();
     void ContactUs1Click();
