@@ -18,7 +18,6 @@
 #include <QDateTime>
 #include <QProgressBar>
 #include <QTimer>
-#include <optional>
 
 namespace vk {
 
@@ -86,11 +85,12 @@ void TfrmMain::RunPasswordChange(
     // Busy only when there are lockers to write: a change without any is the
     // saving of the settings file alone.
     const int lockers = ListedLockerCount(*this);
-    std::optional<ScopeExit> endBusy;
-    if (lockers > 0) {
+    if (lockers > 0)
         BeginBusy(lockers);
-        endBusy.emplace([this] { EndBusy(); });
-    }
+    ScopeExit endBusy([this, lockers] {
+        if (lockers > 0)
+            EndBusy();
+    });
     const TPasswordChangeOutcome outcome =
         change({ProgressCallback(), CancelCallback(), {}}, [this](const std::string&, int number, int total) {
             FTotalItems = total;

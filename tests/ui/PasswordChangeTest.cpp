@@ -78,6 +78,7 @@ protected:
         main.SaveSettings();
         main.Saves = 0;
         main.Refreshes = 0;
+        main.FNewRecoveryCodes.clear(); // the hides' codes; a change's come after
     }
     // Answers the set-password dialog with text and runs the change.
     void ChangeTo(const QString& text) {
