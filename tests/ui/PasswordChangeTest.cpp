@@ -220,6 +220,7 @@ TEST_F(PasswordChangeTest, EveryLockerIsRewrittenUnderTheNewPasswordWithoutLayin
     EXPECT_EQ(main.FNewRecoveryCodes[0].ItemPath, file);
 
     // The program's password now restores the folder with its content.
+    main.AtItemStart = nullptr;
     QString message;
     ASSERT_TRUE(main.RestorePathFromLocker(folder, message)) << message.toStdString();
     EXPECT_EQ(ReadFile(temp / "folder" / "inner" / "deep.txt"), "deep");
