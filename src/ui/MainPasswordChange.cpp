@@ -37,8 +37,9 @@ int ListedLockerCount(const TfrmMain& window) {
 QString PasswordInForceText(const TPasswordChangeOutcome& outcome, const std::string& inForce) {
     if (inForce.empty())
         return TranslatedText("No password is set; the program ends.");
-    return TranslatedText(outcome.NewPasswordInForce ? "The new password is in force."
-                                                     : "The old password is still in force.");
+    if (outcome.NewPasswordInForce)
+        return TranslatedText("The new password is in force.");
+    return TranslatedText("The old password is still in force.");
 }
 
 } // namespace
