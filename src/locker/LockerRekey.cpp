@@ -154,13 +154,20 @@ TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newL
         const TLockerHeader oldHeader = ReadLockerHeader(old, RecoverySlotReading::Read);
         bool opened = false;
         bool mismatch = false;
+        // The new slots' key derivations run on their own thread while this
+        // one derives the old slot's key.
+        TNewLockerKeys firstKeys = DrawNewLockerKeys(newPassword);
+        WipeOnExit wipeFirst{&firstKeys.MasterKey};
+        bool firstUsed = false;
         for (const TLockerKeySlot* slot : {&oldHeader.PasswordSlot, &oldHeader.RecoverySlot}) {
             oldKey = UnwrapSlot(*slot, oldSecret);
             if (!StartsLikePayload(old, oldHeader, oldKey)) {
                 SecureWipe(oldKey);
                 continue;
             }
-            TNewLockerKeys keys = DrawNewLockerKeys(newPassword);
+            // A second attempt never reuses the first one's keys and nonce.
+            TNewLockerKeys keys = firstUsed ? DrawNewLockerKeys(newPassword) : std::move(firstKeys);
+            firstUsed = true;
             masterKey = std::move(keys.MasterKey);
             encKey = DeriveSubKey(masterKey, "enc");
             macKey = DeriveSubKey(masterKey, "mac");
