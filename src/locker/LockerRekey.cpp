@@ -5,6 +5,7 @@
 // new locker counts only when it matched.
 
 #include "locker/ChunkPipeline.h"
+#include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
@@ -12,6 +13,7 @@
 #include "locker/LockerWriter.h"
 #include "locker/TAesCtrTransform.h"
 #include "locker/THmacSha256.h"
+#include "locker/TPayloadSeal.h"
 #include "locker/uLocker.h"
 #include "platform/Error.h"
 #include "platform/uPlatform.h"
@@ -66,10 +68,10 @@ Bytes UnwrapSlot(const TLockerKeySlot& slot, const std::string& secret) {
 }
 
 // Decrypts the old payload with oldKey and writes it again through the
-// writer; true when the old payload's MAC matched. Little-endian fields are
+// writer, sealing the new ciphertext; true when the old payload's MAC matched. Little-endian fields are
 // copied as they are: only the keystream changes.
 bool Reencrypt(LockerStream& old, const TLockerHeader& header, const Bytes& oldKey, TLockerWriter& writer,
-               const std::string& lockerPath, const TLockerProgressProc& progressProc,
+               TPayloadSeal& written, const std::string& lockerPath, const TLockerProgressProc& progressProc,
                const TLockerCancelFunc& cancel) {
     Bytes encKey = DeriveSubKey(oldKey, "enc");
     Bytes macKey = DeriveSubKey(oldKey, "mac");
@@ -101,6 +103,7 @@ bool Reencrypt(LockerStream& old, const TLockerHeader& header, const Bytes& oldK
                     const std::size_t count = std::min(room, piece - taken);
                     aes.Transform(chunk + taken, space, static_cast<std::int32_t>(count));
                     writer.Commit(count);
+                    written.Update(space, count); // encrypted in place, still ours until the next Space()
                     taken += count;
                 }
                 done += static_cast<std::int64_t>(piece);
@@ -113,6 +116,47 @@ bool Reencrypt(LockerStream& old, const TLockerHeader& header, const Bytes& oldK
         reads.Finish();
     }
     return ConstantTimeEquals(mac.FinalBytes(), header.PayloadMac);
+}
+
+[[noreturn]] void RaiseNotAsWritten() {
+    throw Error(TranslateText("Locker verification failed: ") +
+                TranslateText("the new locker does not read back as it was written."));
+}
+
+// The new locker as the disk gives it back: the header as written, a password
+// slot that the new password opens to the master key, an entry table that
+// extraction accepts, and payload bytes with the seal of the ones written.
+// The payload MAC was computed over exactly the bytes written, so equal seals
+// prove that the MAC holds for the bytes on the disk too; the seal costs a
+// fraction of a second MAC pass.
+void CheckAsWritten(const fs::path& target, const TLockerHeader& written, const std::string& newPassword,
+                    const Bytes& masterKey, const Bytes& sealKey, const Bytes& seal) {
+    platform::FileStream stream(target, platform::FileStream::Mode::Read);
+    const TLockerHeader back = ReadLockerHeader(stream, RecoverySlotReading::Read);
+    const auto sameSlot = [](const TLockerKeySlot& a, const TLockerKeySlot& b) {
+        return a.Iterations == b.Iterations && a.Salt == b.Salt && a.WrappedKey == b.WrappedKey;
+    };
+    if (!sameSlot(back.PasswordSlot, written.PasswordSlot) || !sameSlot(back.RecoverySlot, written.RecoverySlot) ||
+        back.Nonce != written.Nonce || back.PayloadMac != written.PayloadMac ||
+        back.PayloadLength != written.PayloadLength || stream.Size() != LockerHeaderSize + back.PayloadLength)
+        RaiseNotAsWritten(); // the header
+    Bytes unwrapped = UnwrapSlot(back.PasswordSlot, newPassword);
+    Bytes encKey = DeriveSubKey(masterKey, "enc");
+    WipeOnExit wipe{&unwrapped, &encKey};
+    if (!ConstantTimeEquals(unwrapped, masterKey))
+        RaiseNotAsWritten(); // the password slot
+    ReadEntryTable(stream, encKey, back);
+    TPayloadSeal reading(sealKey);
+    Bytes buffer(ChunkSize);
+    stream.Seek(LockerHeaderSize);
+    for (std::int64_t remaining = back.PayloadLength; remaining > 0;) {
+        const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(remaining, ChunkSize));
+        ReadExactly(stream, buffer.data(), piece);
+        reading.Update(buffer.data(), piece);
+        remaining -= static_cast<std::int64_t>(piece);
+    }
+    if (!ConstantTimeEquals(reading.Final(), seal))
+        RaiseNotAsWritten(); // the payload
 }
 
 } // namespace
@@ -147,7 +191,8 @@ TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newL
         return result;
     }
     Bytes oldKey, masterKey, encKey, macKey;
-    WipeOnExit wipe{&oldKey, &masterKey, &encKey, &macKey};
+    Bytes sealKey = RandomBytes(TPayloadSeal::KeyLength);
+    WipeOnExit wipe{&oldKey, &masterKey, &encKey, &macKey, &sealKey};
     bool targetCreated = false;
     try {
         platform::FileStream old(locker, platform::FileStream::Mode::Read);
@@ -179,9 +224,10 @@ TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newL
             header.PayloadMac.assign(LockerMacLength, 0);
             WriteLockerHeader(stream, header);
             TLockerWriter writer(stream, macKey, encKey, header.Nonce);
+            TPayloadSeal sealing(sealKey);
             bool matched = false;
             try {
-                matched = Reencrypt(old, oldHeader, oldKey, writer, lockerPath, progress, cancel);
+                matched = Reencrypt(old, oldHeader, oldKey, writer, sealing, lockerPath, progress, cancel);
                 header.PayloadMac = writer.Finish();
             } catch (...) {
                 writer.FinishAfterFailure();
@@ -202,6 +248,7 @@ TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newL
             stream.Seek(0);
             WriteLockerHeader(stream, header);
             stream.Close();
+            CheckAsWritten(target, header, newPassword, masterKey, sealKey, sealing.Final());
             result.RecoveryCode = keys.RecoveryCode;
             opened = true;
             break;
@@ -212,10 +259,6 @@ TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newL
                                           : TranslateText("Invalid password or recovery code.");
             return result;
         }
-        // The new locker is read back from the disk as a hide's is.
-        std::string reason;
-        if (!VerifyLocker(newLockerPath, newPassword, reason))
-            throw Error(TranslateText("Locker verification failed: ") + reason);
         result.Success = true;
         result.MessageText = TranslateText("Locker re-encrypted successfully.");
     } catch (const std::exception& e) {
