@@ -40,9 +40,12 @@ std::vector<std::pair<std::string, ItemTree>> Items() {
 // The settings as a start of the program in the folder finds them.
 SettingsStore SettingsIn(const fs::path& folder) {
     const ScopedVariable config("XDG_CONFIG_HOME", (folder / "config").string().c_str());
-    SettingsStore settings;
-    settings.LoadSettings();
-    return settings;
+    for (const std::string& password : {NewPassword, OldPassword}) {
+        SettingsStore settings;
+        if (settings.LoadSettings(password) && settings.GeneralPassword == password)
+            return settings;
+    }
+    return SettingsStore();
 }
 
 // Whether this settings layout keeps the record of a change in progress.
@@ -54,7 +57,7 @@ bool SettingsKeepTheRecord(const fs::path& folder) {
     written.PasswordChangeInProgress = true;
     written.WriteSettingsFile();
     SettingsStore read;
-    read.LoadSettings();
+    read.LoadSettings(NewPassword);
     return read.PasswordChangeInProgress && read.PreviousPasswords == written.PreviousPasswords;
 }
 

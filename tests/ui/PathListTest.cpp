@@ -160,7 +160,7 @@ TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneIsDropped) {
     settings.WriteSettingsFile();
 
     settings.StoredPaths.clear();
-    ASSERT_TRUE(settings.LoadSettings());
+    ASSERT_TRUE(settings.LoadSettings("pw"));
     CountingMainWindow& main = OpenWindow();
     EXPECT_EQ(Rows(), (QStringList{visible, ToQ(temp / "locked.txt")}));
     EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneIsDropped) {
 
     main.SaveSettings();
     SettingsStore reader;
-    reader.LoadSettings();
+    reader.LoadSettings("pw");
     EXPECT_EQ(reader.StoredPaths, (std::vector<std::string>{visible.toStdString(), (temp / "locked.txt").string()}));
     EXPECT_FALSE(reader.StrongHide);
     EXPECT_EQ(reader.GeneralPassword, "pw");

@@ -42,12 +42,16 @@ std::string EnvironmentPassword() {
 }
 
 int RunChange() {
-    vk::SettingsStore settings;
-    if (!settings.LoadSettings()) {
-        std::cout << "Failed: the settings file does not open\n";
-        return 1;
-    }
+    // The start's password prompt: the file opens with one of the two.
     const std::string newPassword = Variable(vk::cli::NewPasswordVariable);
+    vk::SettingsStore settings;
+    if (!(settings.LoadSettings(newPassword) && settings.GeneralPassword == newPassword)) {
+        settings = vk::SettingsStore();
+        if (!(settings.LoadSettings(EnvironmentPassword()) && settings.GeneralPassword == EnvironmentPassword())) {
+            std::cout << "Failed: the settings file does not open\n";
+            return 1;
+        }
+    }
     vk::TPasswordChangeOutcome outcome;
     if (settings.PasswordChangeInProgress)
         outcome = vk::FinishPasswordChange(settings);
