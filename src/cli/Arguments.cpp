@@ -13,13 +13,14 @@ struct CommandShape {
     bool TakesSecondOperand;
 };
 
-constexpr std::array<CommandShape, 6> Commands{{
+constexpr std::array<CommandShape, 7> Commands{{
     {CommandKind::Create, "create", true},
     {CommandKind::Extract, "extract", true},
     {CommandKind::Verify, "verify", false},
     {CommandKind::List, "list", false},
     {CommandKind::Hide, "hide", false},
     {CommandKind::Restore, "restore", false},
+    {CommandKind::Rekey, "rekey", false},
 }};
 
 const CommandShape* FindCommand(std::string_view name) {
@@ -201,6 +202,22 @@ std::string UsageText(CommandKind command) {
                "the command again finishes it. Exit status 0 only when PATH is in place and\n"
                "its locker is gone.\n" +
                SecretHelp;
+    case CommandKind::Rekey:
+        return "Usage: vklocker rekey [--password-file FILE] LOCKER\n"
+               "\n"
+               "Writes LOCKER anew under a new password, with a new recovery code, which is\n"
+               "printed once: keep it safe. The old password or recovery code opens it, and\n"
+               "codes of the old locker no longer do afterwards. The locker is decrypted and\n"
+               "encrypted again in memory into a private new file beside it, which is\n"
+               "checked, written to the disk and then put in LOCKER's place in one step:\n"
+               "nothing of its content is ever written in clear, and if the command is\n"
+               "interrupted LOCKER opens with the old password or the new one. Exit status 0\n"
+               "only when the new locker is in place and verified.\n"
+               "\n"
+               "The current secret and the new password come from the two lines of\n"
+               "--password-file FILE (current first), else from the environment variables\n"
+               "VKLOCKER_PASSWORD and VKLOCKER_NEW_PASSWORD (each when it is not empty), else\n"
+               "from the terminal without echo (the new password twice).\n";
     case CommandKind::None:
         break;
     }
@@ -213,6 +230,7 @@ std::string UsageText(CommandKind command) {
            "  list LOCKER              show what a locker holds\n"
            "  hide PATH                lock a file or folder and delete the readable item\n"
            "  restore PATH             bring a hidden file or folder back from its locker\n"
+           "  rekey LOCKER             write a locker anew under a new password\n"
            "\n"
            "Run \"vklocker COMMAND --help\" for the details of a command.\n"
            "Exit status: 0 success, 1 the operation failed, 2 usage error.\n";

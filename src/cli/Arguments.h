@@ -8,7 +8,7 @@
 
 namespace vk::cli {
 
-enum class CommandKind { None, Create, Extract, Verify, List, Hide, Restore };
+enum class CommandKind { None, Create, Extract, Verify, List, Hide, Restore, Rekey };
 
 // restore: what to do when both the item and its locker exist.
 enum class ConflictChoice {
@@ -21,7 +21,7 @@ struct Arguments {
     CommandKind Command = CommandKind::None;
     bool Help = false;
     // create: SOURCE [LOCKER]; extract: LOCKER [FOLDER]; verify, list: LOCKER;
-    // hide, restore: PATH.
+    // hide, restore: PATH; rekey: LOCKER.
     std::string First;
     std::optional<std::string> Second;
     std::optional<std::string> PasswordFile;

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace vk::cli {
 
@@ -50,6 +51,24 @@ public:
         return std::nullopt;
     }
 
+    // rekey: the current secret and the new password, or the exit status.
+    std::optional<std::pair<std::string, std::string>> ReadRekeySecrets(InterruptMode afterwards, int& exitCode) const {
+        SecretSources sources{FArgs.PasswordFile, FConsole.EnvironmentPassword, FConsole.AskTerminal};
+        RekeySecrets secrets = vk::cli::ReadRekeySecrets(sources, FConsole.EnvironmentNewPassword);
+        for (const SecretOutcome* outcome : {&secrets.Current, &secrets.New}) {
+            if (!outcome->Ok) {
+                FConsole.Err << "vklocker: " << (outcome->Error.empty() ? secrets.Current.Error : outcome->Error)
+                             << '\n';
+                exitCode = outcome->UsageError ? ExitUsage : ExitFailure;
+                SecureWipe(secrets.Current.Secret);
+                return std::nullopt;
+            }
+        }
+        if (FConsole.SetInterruptMode)
+            FConsole.SetInterruptMode(afterwards);
+        return std::pair{std::move(secrets.Current.Secret), std::move(secrets.New.Secret)};
+    }
+
     TLockerCancelFunc Cancel() const { return FConsole.CancelRequested; }
 
 private:
@@ -61,5 +80,7 @@ private:
 int RunExtract(const Arguments& args, const Console& console);
 int RunHide(const Arguments& args, const Console& console);
 int RunRestore(const Arguments& args, const Console& console);
+// rekey, on the core's re-encryption of one locker.
+int RunRekey(const Arguments& args, const Console& console);
 
 } // namespace vk::cli

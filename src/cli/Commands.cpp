@@ -164,6 +164,8 @@ int RunVklocker(const std::vector<std::string>& args, const Console& console) {
             return RunHide(arguments, console);
         case CommandKind::Restore:
             return RunRestore(arguments, console);
+        case CommandKind::Rekey:
+            return RunRekey(arguments, console);
         case CommandKind::None:
             break;
         }

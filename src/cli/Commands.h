@@ -24,6 +24,7 @@ struct Console {
     std::ostream& Out;
     std::ostream& Err;
     std::optional<std::string> EnvironmentPassword;      // VKLOCKER_PASSWORD when set
+    std::optional<std::string> EnvironmentNewPassword;   // VKLOCKER_NEW_PASSWORD when set (rekey)
     TerminalAsker AskTerminal;                           // absent: there is no terminal
     std::FILE* ProgressOut = nullptr;                    // where the progress line goes
     bool ShowProgress = false;                           // only when standard error is a terminal

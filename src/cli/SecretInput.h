@@ -10,6 +10,7 @@
 namespace vk::cli {
 
 inline constexpr const char* PasswordVariable = "VKLOCKER_PASSWORD";
+inline constexpr const char* NewPasswordVariable = "VKLOCKER_NEW_PASSWORD";
 
 // Asks for one line with the given prompt; nullopt when there is no terminal.
 using TerminalAsker = std::function<std::optional<std::string>(const std::string& prompt)>;
@@ -35,6 +36,16 @@ struct SecretOutcome {
 
 // Takes the secret from the first source that has one.
 SecretOutcome ReadSecret(const SecretSources& sources, SecretKind kind);
+
+// rekey: the current password or recovery code and the new password. Both
+// come from the password file's first two lines when one is given; else each
+// from its variable when that is set and not empty, else from the terminal
+// (the new password twice).
+struct RekeySecrets {
+    SecretOutcome Current;
+    SecretOutcome New;
+};
+RekeySecrets ReadRekeySecrets(const SecretSources& current, const std::optional<std::string>& newEnvironment);
 
 // The first line of a file, without its line ending. Raises vk::Error when the
 // file cannot be read.

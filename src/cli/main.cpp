@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
 
     vk::cli::Console console(std::cout, std::cerr);
     console.EnvironmentPassword = vk::cli::EnvironmentText(vk::cli::PasswordVariable);
+    console.EnvironmentNewPassword = vk::cli::EnvironmentText(vk::cli::NewPasswordVariable);
     console.AskTerminal = vk::cli::AskOnTerminal;
     console.ProgressOut = stderr;
     console.ShowProgress = isatty(STDERR_FILENO) == 1;

@@ -13,8 +13,6 @@
 #include "translation/translation.h"
 
 #include <cstring>
-#include <future>
-#include <tuple>
 #include <utility>
 
 namespace vk {
@@ -160,24 +158,9 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         // A name extraction would refuse is refused before anything is written.
         if (!IsPlainRootName(source.RootName))
             throw Error(TranslateFormat("Cannot store the name \"%s\": it contains a backslash.", source.RootName));
-        // Drawn in this order: master key, password salt, recovery salt,
-        // nonce, recovery code.
-        TLockerHeader header;
-        masterKey = RandomBytes(LockerKeyLength);
-        header.PasswordSlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
-        header.RecoverySlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
-        header.Nonce = RandomBytes(LockerNonceLength);
-        const std::string recoveryCode = GenerateRecoveryCode();
-        // The two key derivations are most of a small locker's time and need
-        // nothing from the source: they run one after the other on a thread
-        // of their own while this one walks, encrypts and writes the source,
-        // and their results go into the header last.
-        std::future<std::pair<Bytes, Bytes>> wrappedKeys =
-            std::async(std::launch::async, [&masterKey, &password, &recoveryCode, passwordSlot = header.PasswordSlot,
-                                            recoverySlot = header.RecoverySlot] {
-                return std::pair{WrapMasterKey(masterKey, password, passwordSlot.Salt, passwordSlot.Iterations),
-                                 WrapMasterKey(masterKey, recoveryCode, recoverySlot.Salt, recoverySlot.Iterations)};
-            });
+        TNewLockerKeys keys = DrawNewLockerKeys(password);
+        masterKey = std::move(keys.MasterKey);
+        TLockerHeader& header = keys.Header;
 
         std::vector<TItemTimes> times;
         const TEntryList list = Enumerate(sourcePath, sourceFile, source, times);
@@ -211,14 +194,14 @@ TLockerResult CreateLocker(const std::string& sourcePath, const std::string& loc
         }
         WriteItemTimes(stream, masterKey, header.PayloadMac, times);
         header.PayloadLength = writer.Written();
-        std::tie(header.PasswordSlot.WrappedKey, header.RecoverySlot.WrappedKey) = wrappedKeys.get();
+        keys.PutWrappedKeys();
         stream.Seek(0);
         WriteLockerHeader(stream, header);
         stream.Close();
 
         result.Success = true;
         result.MessageText = TranslateText("Locker created successfully.");
-        result.RecoveryCode = recoveryCode;
+        result.RecoveryCode = keys.RecoveryCode;
     } catch (const std::exception& e) {
         result = TLockerResult();
         result.MessageText = e.what();

@@ -100,6 +100,28 @@ std::optional<Bytes> TryOpenSlot(LockerStream& stream, const TLockerHeader& head
     return std::nullopt;
 }
 
+TNewLockerKeys DrawNewLockerKeys(const std::string& password) {
+    TNewLockerKeys keys;
+    keys.MasterKey = RandomBytes(LockerKeyLength);
+    keys.Header.PasswordSlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
+    keys.Header.RecoverySlot = {LockerIterations, RandomBytes(LockerSaltLength), {}};
+    keys.Header.Nonce = RandomBytes(LockerNonceLength);
+    keys.RecoveryCode = GenerateRecoveryCode();
+    // The thread keeps copies of its own, wiped when it is done.
+    keys.WrappedKeys =
+        std::async(std::launch::async, [masterKey = keys.MasterKey, password = std::string(password),
+                                        recoveryCode = keys.RecoveryCode, passwordSlot = keys.Header.PasswordSlot,
+                                        recoverySlot = keys.Header.RecoverySlot]() mutable {
+            std::pair wrapped{WrapMasterKey(masterKey, password, passwordSlot.Salt, passwordSlot.Iterations),
+                              WrapMasterKey(masterKey, recoveryCode, recoverySlot.Salt, recoverySlot.Iterations)};
+            SecureWipe(masterKey);
+            SecureWipe(password);
+            SecureWipe(recoveryCode);
+            return wrapped;
+        });
+    return keys;
+}
+
 TOpenedLocker OpenLockerWithSecret(LockerStream& stream, const TLockerHeader& header, const std::string& secret,
                                    const Bytes* sealKey) {
     TOpenedLocker opened;

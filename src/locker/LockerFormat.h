@@ -14,9 +14,12 @@
 #include "security/uSecurityUtils.h"
 
 #include <cstdint>
+#include <future>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace vk {
@@ -68,6 +71,23 @@ Bytes WrapMasterKey(const Bytes& masterKey, const std::string& secret, const Byt
 // With a seal key, seal gets the seal of the payload it authenticated.
 std::optional<Bytes> TryOpenSlot(LockerStream& stream, const TLockerHeader& header, const TLockerKeySlot& slot,
                                  const std::string& secret, const Bytes* sealKey = nullptr, Bytes* seal = nullptr);
+
+// The keys of a new locker, drawn in this order: master key, password salt,
+// recovery salt, nonce, recovery code. The two key derivations are most of a
+// small locker's time and need nothing from the payload: they run one after
+// the other on a thread of their own while the caller writes the payload;
+// PutWrappedKeys waits for them and puts them into the header.
+struct TNewLockerKeys {
+    Bytes MasterKey; // wiped by the caller
+    TLockerHeader Header;
+    std::string RecoveryCode;
+    std::future<std::pair<Bytes, Bytes>> WrappedKeys;
+
+    void PutWrappedKeys() {
+        std::tie(Header.PasswordSlot.WrappedKey, Header.RecoverySlot.WrappedKey) = WrappedKeys.get();
+    }
+};
+TNewLockerKeys DrawNewLockerKeys(const std::string& password);
 
 // Which slot opened a locker.
 enum class OpenedSlot { None, Password, Recovery };

@@ -20,6 +20,7 @@ struct TLockerResult {
     // After a successful ExtractLocker: what the user should know although
     // every item was restored (UTF-8, translated); otherwise empty.
     std::string WarningText;
+    bool SecretRefused = false; // RekeyLocker: neither slot opens with the secret
 };
 
 struct TEntryInfo {
@@ -57,6 +58,25 @@ bool IsTemporaryLockerName(const std::string& fileName, const std::string& locke
 // of a failed extraction is left for the caller.
 TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& targetFolder, const std::string& secret,
                             const TLockerProgressProc& progress = {}, const TLockerCancelFunc& cancel = {});
+
+// Writes the locker at lockerPath anew at newLockerPath under newPassword,
+// with a new master key, salts, nonce and recovery code (in RecoveryCode on
+// success); oldSecret is its password or recovery code. newLockerPath is
+// created as a new private file and never through a link: anything already
+// there fails the call. The payload is decrypted and encrypted again in
+// memory, so no byte of it reaches the disk in clear; success only when the
+// old payload's MAC matched and the new locker verified. On failure the new
+// file is removed and the old one is as it was. The caller flushes the new
+// locker and puts it in place.
+TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newLockerPath, const std::string& oldSecret,
+                          const std::string& newPassword, const TLockerProgressProc& progress = {},
+                          const TLockerCancelFunc& cancel = {});
+
+// A quick look, not a proof: true when a slot's key for the secret decrypts
+// the payload's first bytes into a plausible start (one key derivation per
+// slot, a few bytes read). A false answer is certain for a sound locker; a
+// true one still needs the MAC. Raises nothing.
+bool LockerMayOpenWith(const std::string& lockerPath, const std::string& secret);
 
 // Re-reads a locker with the password; writes nothing, raises nothing.
 bool VerifyLocker(const std::string& lockerPath, const std::string& password, std::string& message);

@@ -3,6 +3,7 @@
 // live in the protect module; here the window lends its password, its
 // progress bar, its Stop button and its conflict box.
 
+#include "protect/uPasswordChange.h"
 #include "protect/uProtect.h"
 #include "settings/uSettings.h"
 #include "ui/Prompts.h"
@@ -47,8 +48,9 @@ bool TfrmMain::RestorePathFromLocker(const QString& P, QString& Message) {
     callbacks.Conflict = [this](const std::string& path) {
         return ResolveRestoreConflict(QString::fromStdString(path));
     };
-    const TProtectOutcome outcome =
-        RestoreItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(), callbacks);
+    // A locker that a password change could not reach opens with an earlier password.
+    const TProtectOutcome outcome = RestoreItemWithEarlierPasswords(
+        P.toStdString(), FSettings.GeneralPassword, FSettings.PreviousPasswords, chkStrongHide->isChecked(), callbacks);
     Message = QString::fromStdString(outcome.MessageText);
     return outcome.Success;
 }

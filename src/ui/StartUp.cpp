@@ -182,6 +182,8 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
             offerPasswordChange = ReplaceOlderSettingsFile(settings, prompts);
     }
     auto mainWindow = std::make_unique<TfrmMain>(settings, prompts); // 10
+    if (settings.PasswordChangeInProgress)
+        mainWindow->ResumePasswordChange();
     // The accepted offer runs the password change once the window is on screen.
     if (offerPasswordChange)
         QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get()] { window->btnChangePasswordClick(); });

@@ -52,7 +52,9 @@ class QWidget;
 
 namespace vk {
 
-enum class TConflictAnswer; // protect/uProtect.h
+enum class TConflictAnswer;    // protect/uProtect.h
+struct TProtectCallbacks;      // protect/uProtect.h
+struct TPasswordChangeOutcome; // protect/uPasswordChange.h
 
 class Prompts;
 class SettingsStore;
@@ -210,6 +212,12 @@ public:
     // program. Tests put their own in place.
     HelpSources FHelpSources = DesktopHelpSources();
 
+    // Finishes, once the window is up, a password change that an earlier run
+    // left in progress (the settings file holds its record), with progress
+    // and Stop as for a change the user starts (MainPasswordChange.cpp).
+    void ResumePasswordChange();
+    void FinishInterruptedPasswordChange();
+
 public slots:
     // Toolbar and menu commands; a toolbar button and its menu twin run the
     // same handler.
@@ -262,6 +270,11 @@ private:
     // MainCommands.cpp: runs a handler; an error that escapes it is shown in
     // an error box (the program-wide error display) and the program goes on.
     void RunCommand(void (TfrmMain::*handler)());
+    // Runs a password change of the core with the window's progress, Stop and
+    // messages, and keeps the new recovery codes for the sheet.
+    void RunPasswordChange(
+        const std::function<TPasswordChangeOutcome(
+            const TProtectCallbacks&, const std::function<void(const std::string&, int, int)>& itemStarted)>& change);
     void ShowError(const std::exception& error);
     void ConnectCommand(QAction* action, void (TfrmMain::*handler)());
     void ConnectCommand(QAbstractButton* button, void (TfrmMain::*handler)());

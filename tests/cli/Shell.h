@@ -26,6 +26,7 @@ struct Shell {
         : Environment(std::move(environment)), TerminalAnswers(std::move(answers)) {}
 
     std::optional<std::string> Environment;
+    std::optional<std::string> NewEnvironment; // VKLOCKER_NEW_PASSWORD
     std::vector<std::string> TerminalAnswers;
     bool CtrlC = false;
 
@@ -37,6 +38,7 @@ struct Shell {
         std::ostringstream out, err;
         Console console(out, err);
         console.EnvironmentPassword = Environment;
+        console.EnvironmentNewPassword = NewEnvironment;
         console.AskTerminal = [this](const std::string& prompt) -> std::optional<std::string> {
             Prompts.push_back(prompt);
             if (Prompts.size() > TerminalAnswers.size())

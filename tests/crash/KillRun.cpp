@@ -62,7 +62,9 @@ int RunWithEveryKill(const KillRun& run, const fs::path& workFolder) {
     const ProtectedItem prepared = run.Prepare(start);
     const ProtectedItem item = Relocated(prepared, start, folder);
     const std::vector<std::string> args = run.Arguments(item);
-    const std::vector<std::string> environment{std::string(cli::PasswordVariable) + "=" + item.Password};
+    std::vector<std::string> environment{std::string(cli::PasswordVariable) + "=" + item.Password};
+    if (!item.NewPassword.empty())
+        environment.push_back(std::string(cli::NewPasswordVariable) + "=" + item.NewPassword);
     const auto runChild = [&](int exitAtStep) { return RunDriverChild(exitAtStep, args, environment, workFolder); };
 
     FreshCopy(start, folder);

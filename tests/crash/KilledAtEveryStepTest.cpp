@@ -68,7 +68,12 @@ const CrashCase Cases[] = {
      EndState::Visible,
      {}},
     {"ImportFolder", Folder(), {}, {"import"}, Folder(), {}, EndState::Visible, {Gap::EmptyStagingLeft}},
+    {"RekeyFolder", Folder(), {}, {"vklocker", "rekey"}, Folder(), {}, EndState::Hidden, {}},
 };
+
+bool TakesLocker(const CrashCase& c) {
+    return c.Command.back() == "import" || c.Command.back() == "rekey";
+}
 
 class KilledAtEveryStepTest : public ::testing::TestWithParam<CrashCase> {};
 
@@ -78,7 +83,10 @@ TEST_P(KilledAtEveryStepTest, KeepsThePromiseAndARepeatFinishes) {
     KillRun run;
     run.Prepare = [&c](const fs::path& folder) {
         // A blank in the name: the item's path crosses a command line on its way to the driver.
-        ProtectedItem item{folder / "My private", folder / "My private.vklocker", Password, c.Content, c.Replaced};
+        // A rekey's locker may open with the new password as well.
+        const std::string newPassword = c.Command.back() == "rekey" ? "the new one, 8" : "";
+        ProtectedItem item{
+            folder / "My private", folder / "My private.vklocker", Password, c.Content, c.Replaced, newPassword};
         if (!c.Hidden.empty()) {
             WriteItemTree(item.Item, c.Hidden);
             const TProtectOutcome hidden = HideItem(item.Item.string(), Password, true);
@@ -91,7 +99,7 @@ TEST_P(KilledAtEveryStepTest, KeepsThePromiseAndARepeatFinishes) {
     };
     run.Arguments = [&c](const ProtectedItem& item) {
         std::vector<std::string> args = c.Command;
-        args.push_back((c.Command.front() == "import" ? item.Locker : item.Item).string());
+        args.push_back((TakesLocker(c) ? item.Locker : item.Item).string());
         return args;
     };
     run.End = c.End;

@@ -25,25 +25,25 @@ std::set<std::string>& ProvedLockers() {
     return proved;
 }
 
-std::string ProofKey(const ProtectedItem& item) {
-    std::string key = ReadFile(item.Locker) + '\0' + item.Password + '\0' + item.Item.filename().string();
+std::string ProofKey(const ProtectedItem& item, const std::string& password) {
+    std::string key = ReadFile(item.Locker) + '\0' + password + '\0' + item.Item.filename().string();
     for (const auto& [relative, content] : item.Content)
         key += '\0' + relative + '\0' + content;
     return BytesToHex(Sha256Bytes(Utf8Bytes(key)));
 }
 
 // Empty when the locker opens with the password and holds the complete item.
-std::string LockerFault(const ProtectedItem& item, const fs::path& scratch) {
+std::string LockerFault(const ProtectedItem& item, const std::string& password, const fs::path& scratch) {
     if (!Exists(item.Locker))
         return "no locker";
-    const std::string key = ProofKey(item);
+    const std::string key = ProofKey(item, password);
     if (ProvedLockers().contains(key))
         return "";
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     TLockerResult result;
     try {
-        result = ExtractLocker(item.Locker.string(), scratch.string(), item.Password);
+        result = ExtractLocker(item.Locker.string(), scratch.string(), password);
     } catch (const Error& e) {
         return std::string("the locker does not open: ") + e.what();
     }
@@ -62,9 +62,38 @@ std::string ItemFault(const ProtectedItem& item) {
     return difference.empty() ? "" : "the item under its name is incomplete: " + difference;
 }
 
+// A locker that opens with the password or, during a re-encryption, the new one.
+std::string LockerFault(const ProtectedItem& item, const fs::path& scratch) {
+    const std::string fault = LockerFault(item, item.Password, scratch);
+    if (fault.empty() || item.NewPassword.empty())
+        return fault;
+    return LockerFault(item, item.NewPassword, scratch).empty() ? "" : fault;
+}
+
+// The first file below folder that holds a piece of the item's content in
+// clear (pieces of 16 bytes and more), or empty.
+std::string PlaintextFound(const ProtectedItem& item) {
+    for (const auto& entry : fs::recursive_directory_iterator(item.Item.parent_path())) {
+        if (fs::is_symlink(entry.symlink_status()) || !entry.is_regular_file())
+            continue;
+        const std::string bytes = ReadFile(entry.path());
+        for (const auto& [relative, content] : item.Content)
+            if (content != "/" && content.size() >= 16 && bytes.find(content.substr(0, 64)) != std::string::npos)
+                return entry.path().filename().string() + " holds " + (relative.empty() ? "the item" : relative);
+    }
+    return "";
+}
+
 } // namespace
 
 std::string PromiseBroken(const ProtectedItem& item, const fs::path& scratch) {
+    if (!item.NewPassword.empty()) {
+        if (Exists(item.Item))
+            return "the item appeared during a re-encryption";
+        const std::string found = PlaintextFound(item);
+        if (!found.empty())
+            return "content in clear: " + found;
+    }
     const bool replacedStands = !item.Replaced.empty() && ReadItemTree(item.Item) == item.Replaced;
     if (Exists(item.Item) && !replacedStands)
         return ItemFault(item);
@@ -82,7 +111,9 @@ std::string EndStateMissed(const ProtectedItem& item, EndState state, const fs::
             extra.insert(entry.path().filename());
     if (!extra.empty())
         return "left in the folder: " + extra.begin()->string();
-    return state == EndState::Hidden ? LockerFault(item, scratch) : ItemFault(item);
+    if (state == EndState::Visible)
+        return ItemFault(item);
+    return LockerFault(item, item.NewPassword.empty() ? item.Password : item.NewPassword, scratch);
 }
 
 } // namespace vk::test

@@ -21,6 +21,10 @@ struct ProtectedItem {
     // A restore that replaces an existing item: what that item holds. While
     // it stands under the name, the locker must still hold Content.
     ItemTree Replaced;
+    // A re-encryption under a new password: the locker may open with this one
+    // instead of Password, and must at the end; the item never appears, and
+    // no file anywhere beside it holds its content in clear.
+    std::string NewPassword;
 };
 
 // Empty when the promise holds now; otherwise what breaks it. A locker is

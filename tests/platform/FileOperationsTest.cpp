@@ -88,6 +88,27 @@ TEST_F(FileOperationsTest, CreateTruncatesAndPrivateIsOwnerOnly) {
     EXPECT_EQ(fs::status(Temp / "s").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// A new file is made only where nothing lies: a file keeps its content, and
+// a link (dangling or not) is never followed to create or write its target.
+TEST_F(FileOperationsTest, CreateNewIsPrivateAndRefusesEveryExistingName) {
+    {
+        FileStream out(Temp / "fresh", FileStream::Mode::CreateNew);
+        out.Write("new", 3);
+    }
+    EXPECT_EQ(fs::status(Temp / "fresh").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    test::WriteFile(Temp / "target", "target");
+    fs::create_symlink(Temp / "target", Temp / "link");
+    fs::create_symlink(Temp / "nowhere", Temp / "dangling");
+    fs::create_directories(Temp / "folder");
+    for (const char* name : {"fresh", "link", "dangling", "folder"})
+        EXPECT_THAT(ErrorOf([&] { FileStream out(Temp / name, FileStream::Mode::CreateNew); }),
+                    HasSubstr("Cannot create file"))
+            << name;
+    EXPECT_EQ(test::ReadFile(Temp / "fresh"), "new");
+    EXPECT_EQ(test::ReadFile(Temp / "target"), "target");
+    EXPECT_FALSE(PathExists(Temp / "nowhere"));
+}
+
 TEST_F(FileOperationsTest, FailuresNameTheOperationThePathAndTheReason) {
     const fs::path missing = Temp / "missing";
     EXPECT_EQ(ErrorOf([&] { FileStream in(missing, FileStream::Mode::Read); }),
