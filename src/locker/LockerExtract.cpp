@@ -223,9 +223,7 @@ TLockerResult ExtractLocker(const std::string& lockerPath, const std::string& ta
         encKey = DeriveSubKey(masterKey, "enc");
         // The whole table follows the canonical rule before anything is written.
         const TEntryTable table = ReadEntryTable(stream, encKey, header);
-        // The block after the payload: the root folder's record, then one per entry.
-        const TItemTimesBlock times =
-            ReadItemTimes(stream, masterKey, header, table.Entries.size() + (table.RootIsFolder ? 1 : 0));
+        const TItemTimesBlock times = ReadItemTimes(stream, masterKey, header, ItemTimesRecordCount(table));
         const auto timesOf = [&times, &table](std::size_t index) -> const TItemTimes* {
             if (times.State != ItemTimesState::Valid)
                 return nullptr;

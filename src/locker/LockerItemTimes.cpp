@@ -48,6 +48,10 @@ void TransformRecords(const Bytes& masterKey, const Bytes& nonce, std::uint8_t* 
 
 } // namespace
 
+std::size_t ItemTimesRecordCount(const TEntryTable& table) {
+    return table.Entries.size() + (table.RootIsFolder ? 1 : 0);
+}
+
 std::uint64_t ItemTimesSize(std::size_t recordCount) {
     return FixedSize + RecordSize * recordCount + LockerMacLength;
 }

@@ -34,6 +34,7 @@
 // The payload MAC under the block's own MAC binds the block to its locker's
 // payload. Bytes after the block belong to nothing.
 
+#include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
 #include "platform/uPlatform.h"
 
@@ -45,7 +46,12 @@ namespace vk {
 struct TItemTimes {
     platform::TModifyTime ModifyTime;
     std::optional<std::uint32_t> Permissions; // 0777 bits; none from Windows
+    bool operator==(const TItemTimes&) const = default;
 };
+
+// The records a locker with this entry table holds: the root folder's first,
+// then one per entry.
+std::size_t ItemTimesRecordCount(const TEntryTable& table);
 
 // Bytes of the block for a number of records.
 std::uint64_t ItemTimesSize(std::size_t recordCount);

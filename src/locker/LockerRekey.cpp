@@ -2,11 +2,13 @@
 // payload is read once, a chunk at a time; each chunk is decrypted and
 // encrypted again in memory and only the new ciphertext is written. The old
 // payload's MAC is computed in the same pass on a thread of its own, and the
-// new locker counts only when it matched.
+// new locker counts only when it matched. The block of item times after the
+// payload is carried over under the new master key when it authenticates.
 
 #include "locker/ChunkPipeline.h"
 #include "locker/LockerEntryTable.h"
 #include "locker/LockerFormat.h"
+#include "locker/LockerItemTimes.h"
 #include "locker/LockerPaths.h"
 #include "locker/LockerProgress.h"
 #include "locker/LockerStreams.h"
@@ -118,6 +120,21 @@ bool Reencrypt(LockerStream& old, const TLockerHeader& header, const Bytes& oldK
     return ConstantTimeEquals(mac.FinalBytes(), header.PayloadMac);
 }
 
+// The old locker's block of item times, read once its payload's MAC matched.
+// The record count comes from the old entry table, so what is read and
+// allocated is bounded by the payload; the block's MAC binds the count, the
+// records and the payload MAC that just matched, so a file changed since the
+// pass gives a Damaged block, never records of another payload. A locker
+// that ends with its payload costs no read of its table.
+TItemTimesBlock ReadOldItemTimes(LockerStream& old, const TLockerHeader& header, const Bytes& oldKey) {
+    if (old.Size() <= LockerHeaderSize + header.PayloadLength)
+        return {};
+    Bytes encKey = DeriveSubKey(oldKey, "enc");
+    WipeOnExit wipe{&encKey};
+    const TEntryTable table = ReadEntryTable(old, encKey, header);
+    return ReadItemTimes(old, oldKey, header, ItemTimesRecordCount(table));
+}
+
 [[noreturn]] void RaiseNotAsWritten() {
     throw Error(TranslateText("Locker verification failed: ") +
                 TranslateText("the new locker does not read back as it was written."));
@@ -125,27 +142,37 @@ bool Reencrypt(LockerStream& old, const TLockerHeader& header, const Bytes& oldK
 
 // The new locker as the disk gives it back: the header as written, a password
 // slot that the new password opens to the master key, an entry table that
-// extraction accepts, and payload bytes with the seal of the ones written.
+// extraction accepts, payload bytes with the seal of the ones written and,
+// when times were written, a block of them that authenticates and holds them;
+// nothing after that.
 // The payload MAC was computed over exactly the bytes written, so equal seals
 // prove that the MAC holds for the bytes on the disk too; the seal costs a
 // fraction of a second MAC pass.
 void CheckAsWritten(const fs::path& target, const TLockerHeader& written, const std::string& newPassword,
-                    const Bytes& masterKey, const Bytes& sealKey, const Bytes& seal) {
+                    const Bytes& masterKey, const Bytes& sealKey, const Bytes& seal,
+                    const std::vector<TItemTimes>* times) {
     platform::FileStream stream(target, platform::FileStream::Mode::Read);
     const TLockerHeader back = ReadLockerHeader(stream, RecoverySlotReading::Read);
     const auto sameSlot = [](const TLockerKeySlot& a, const TLockerKeySlot& b) {
         return a.Iterations == b.Iterations && a.Salt == b.Salt && a.WrappedKey == b.WrappedKey;
     };
+    const auto timesSize = static_cast<std::int64_t>(times ? ItemTimesSize(times->size()) : 0);
     if (!sameSlot(back.PasswordSlot, written.PasswordSlot) || !sameSlot(back.RecoverySlot, written.RecoverySlot) ||
         back.Nonce != written.Nonce || back.PayloadMac != written.PayloadMac ||
-        back.PayloadLength != written.PayloadLength || stream.Size() != LockerHeaderSize + back.PayloadLength)
+        back.PayloadLength != written.PayloadLength ||
+        stream.Size() != LockerHeaderSize + back.PayloadLength + timesSize)
         RaiseNotAsWritten(); // the header
     Bytes unwrapped = UnwrapSlot(back.PasswordSlot, newPassword);
     Bytes encKey = DeriveSubKey(masterKey, "enc");
     WipeOnExit wipe{&unwrapped, &encKey};
     if (!ConstantTimeEquals(unwrapped, masterKey))
         RaiseNotAsWritten(); // the password slot
-    ReadEntryTable(stream, encKey, back);
+    const TEntryTable table = ReadEntryTable(stream, encKey, back);
+    if (times) {
+        const TItemTimesBlock block = ReadItemTimes(stream, masterKey, back, ItemTimesRecordCount(table));
+        if (block.State != ItemTimesState::Valid || block.Records != *times)
+            RaiseNotAsWritten(); // the block of item times
+    }
     TPayloadSeal reading(sealKey);
     Bytes buffer(ChunkSize);
     stream.Seek(LockerHeaderSize);
@@ -243,12 +270,19 @@ TLockerResult RekeyLocker(const std::string& lockerPath, const std::string& newL
                 SecureWipe(oldKey);
                 continue;
             }
+            // A damaged block is left behind: the items still open, with the
+            // owner-only modes of a locker without one.
+            const TItemTimesBlock times = ReadOldItemTimes(old, oldHeader, oldKey);
+            const bool timesKept = times.State == ItemTimesState::Valid;
+            if (timesKept)
+                WriteItemTimes(stream, masterKey, header.PayloadMac, times.Records);
             header.PayloadLength = writer.Written();
             keys.PutWrappedKeys();
             stream.Seek(0);
             WriteLockerHeader(stream, header);
             stream.Close();
-            CheckAsWritten(target, header, newPassword, masterKey, sealKey, sealing.Final());
+            CheckAsWritten(target, header, newPassword, masterKey, sealKey, sealing.Final(),
+                           timesKept ? &times.Records : nullptr);
             result.RecoveryCode = keys.RecoveryCode;
             opened = true;
             break;

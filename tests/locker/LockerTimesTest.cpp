@@ -90,6 +90,29 @@ void MakeItems(const fs::path& base) {
     }
 }
 
+// The items restored below out have the times and modes of those below in.
+void ExpectTimesAndModes(const fs::path& out, const fs::path& in) {
+    for (const Item& item : Items()) {
+        SCOPED_TRACE(item.name);
+        EXPECT_EQ(TimeOf(out / item.path), TimeOf(in / item.path));
+#ifndef _WIN32
+        // The standard library on Windows sets a file's time in whole seconds.
+        EXPECT_EQ(TimeOf(out / item.path), item.time);
+        EXPECT_EQ(ModeOf(out / item.path), item.mode);
+#endif
+    }
+}
+
+// The items restored below out have the time of the restore and owner-only modes.
+void ExpectOwnerOnlyWithoutTimes(const fs::path& out) {
+    EXPECT_NE(TimeOf(out / "Root" / "old.txt"), (Stamp{-315619200, 500}));
+#ifndef _WIN32
+    EXPECT_EQ(ModeOf(out / "Root" / "file.txt"), 0600u);
+    EXPECT_EQ(ModeOf(out / "Root" / "ro.txt"), 0400u);
+    EXPECT_EQ(ModeOf(out / "Root" / "Folder"), 0700u);
+#endif
+}
+
 TEST(LockerTimes, TimesAndModesComeBack) {
     TempFolder temp;
     MakeItems(temp / "in");
@@ -98,16 +121,7 @@ TEST(LockerTimes, TimesAndModesComeBack) {
     const TLockerResult result = ExtractLocker(locker.string(), (temp / "out").string(), "pw");
     ASSERT_TRUE(result.Success) << result.MessageText;
     EXPECT_EQ(result.WarningText, "");
-    for (const Item& item : Items()) {
-        SCOPED_TRACE(item.name);
-        const fs::path out = temp / "out" / item.path;
-        EXPECT_EQ(TimeOf(out), TimeOf(temp / "in" / item.path));
-#ifndef _WIN32
-        // The standard library on Windows sets a file's time in whole seconds.
-        EXPECT_EQ(TimeOf(out), item.time);
-        EXPECT_EQ(ModeOf(out), item.mode);
-#endif
-    }
+    ExpectTimesAndModes(temp / "out", temp / "in");
     EXPECT_EQ(test::ReadFile(temp / "out" / "Root/Folder/Deeper/nested.bin"), test::SomeData(3000, 7));
 
     // A locker of one file keeps the file's own time and mode.
@@ -175,13 +189,65 @@ TEST(LockerTimes, ADamagedBlockRestoresOwnerOnlyWithAWarning) {
         ASSERT_TRUE(result.Success) << result.MessageText;
         EXPECT_EQ(result.WarningText, c.warned ? warning : "");
         EXPECT_EQ(test::TreeOf(out), test::TreeOf(temp / "in"));
-        EXPECT_NE(TimeOf(out / "Root" / "old.txt"), (Stamp{-315619200, 500}));
-#ifndef _WIN32
-        EXPECT_EQ(ModeOf(out / "Root" / "file.txt"), 0600u);
-        EXPECT_EQ(ModeOf(out / "Root" / "ro.txt"), 0400u);
-        EXPECT_EQ(ModeOf(out / "Root" / "Folder"), 0700u);
-#endif
+        ExpectOwnerOnlyWithoutTimes(out);
     }
+}
+
+// A new password keeps the block: the re-encrypted locker holds it under the
+// new master key, bound to the new payload. A locker without one, or with a
+// damaged one, is re-encrypted without one and its items still come back.
+TEST(LockerTimes, ARekeyedLockerKeepsTheTimesAndModes) {
+    TempFolder temp;
+    MakeItems(temp / "in");
+    const fs::path original = temp / "orig.vklocker";
+    test::CreateOk(temp / "in" / "Root", original, "pw");
+    const std::int64_t end = test::PayloadEnd(original);
+
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> change;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"valid", [](const fs::path&) {}, true},
+        {"absent", [&](const fs::path& f) { fs::resize_file(f, static_cast<std::uintmax_t>(end)); }, false},
+        {"damaged", [&](const fs::path& f) { test::FlipBit(f, end + 28 + 5); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path locker = temp / "old.vklocker";
+        const fs::path rekeyed = temp / "new.vklocker";
+        fs::remove(locker);
+        fs::remove(rekeyed);
+        fs::copy_file(original, locker);
+        c.change(locker);
+        const TLockerResult rekey = RekeyLocker(locker.string(), rekeyed.string(), "pw", "new pw");
+        ASSERT_TRUE(rekey.Success) << rekey.MessageText;
+        const auto size = static_cast<std::int64_t>(fs::file_size(rekeyed));
+        EXPECT_EQ(size - test::PayloadEnd(rekeyed),
+                  c.kept ? 28 + 16 * static_cast<std::int64_t>(Items().size()) + 32 : 0);
+
+        const fs::path out = temp / "out";
+        fs::remove_all(out);
+        const TLockerResult result = ExtractLocker(rekeyed.string(), out.string(), "new pw");
+        ASSERT_TRUE(result.Success) << result.MessageText;
+        EXPECT_EQ(result.WarningText, "");
+        EXPECT_EQ(test::TreeOf(out), test::TreeOf(temp / "in"));
+        if (c.kept)
+            ExpectTimesAndModes(out, temp / "in");
+        else
+            ExpectOwnerOnlyWithoutTimes(out);
+    }
+
+    // A locker of one file keeps the file's own time and mode.
+    const fs::path one = temp / "future.txt.vklocker";
+    test::CreateOk(temp / "in" / "Root" / "future.txt", one, "pw");
+    ASSERT_TRUE(RekeyLocker(one.string(), (temp / "one.vklocker").string(), "pw", "new pw").Success);
+    ASSERT_TRUE(ExtractLocker((temp / "one.vklocker").string(), (temp / "one").string(), "new pw").Success);
+    EXPECT_EQ(TimeOf(temp / "one" / "future.txt"), TimeOf(temp / "in" / "Root" / "future.txt"));
+#ifndef _WIN32
+    EXPECT_EQ(ModeOf(temp / "one" / "future.txt"), 0664u);
+#endif
 }
 
 // What another implementation of the base layout does: the header, the
