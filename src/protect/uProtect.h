@@ -43,10 +43,16 @@ enum class TConflictAnswer {
 // only once the locker has been extracted in full (so it opens).
 using TConflictFunc = std::function<TConflictAnswer(const std::string& itemPath)>;
 
+// What becomes of a version that a conflict answer discards (the locker after
+// Keep, the existing item after Replace) once the kept one is safe.
+enum class TDiscardAnswer { Taken, DeleteForGood, KeepIt };
+using TDiscardFunc = std::function<TDiscardAnswer(const std::string& path)>;
+
 struct TProtectCallbacks {
     TLockerProgressProc Progress; // may be empty
     TLockerCancelFunc Cancel;     // may be empty; true = Stop
     TConflictFunc Conflict;       // restore only; empty answers Skip
+    TDiscardFunc Discard;         // may be empty: DeleteForGood
 };
 
 struct TProtectOutcome {
@@ -61,6 +67,8 @@ struct TProtectOutcome {
     std::string MessageText;  // empty on success
     std::string RecoveryCode; // hide: the new locker's recovery code
     std::string ItemPath;     // restore and import: where the item now lies
+    enum class TProtectEnd { Hidden, Restored, Kept, NothingChanged, Failed } End = TProtectEnd::Failed;
+    std::string LeftoverPath;
 };
 
 // The locker of an item: its full path followed by ".vklocker".

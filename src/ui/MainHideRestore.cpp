@@ -26,7 +26,7 @@ TLockerCancelFunc TfrmMain::CancelCallback() const {
 
 bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
     const TProtectOutcome outcome = HideItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(),
-                                             {ProgressCallback(), CancelCallback(), {}});
+                                             {ProgressCallback(), CancelCallback(), {}, {}});
     Message = QString::fromStdString(outcome.MessageText);
     if (outcome.Success && !outcome.RecoveryCode.empty())
         FNewRecoveryCodes.push_back(
@@ -35,9 +35,10 @@ bool TfrmMain::HidePathIntoLocker(const QString& P, QString& Message) {
 }
 
 bool TfrmMain::RestorePathFromLocker(const QString& P, QString& Message) {
-    TProtectCallbacks callbacks{ProgressCallback(), CancelCallback(), [this](const std::string& path) {
-                                    return ResolveRestoreConflict(QString::fromStdString(path));
-                                }};
+    TProtectCallbacks callbacks{
+        ProgressCallback(), CancelCallback(),
+        [this](const std::string& path) { return ResolveRestoreConflict(QString::fromStdString(path)); },
+        DiscardCallback()};
     const TProtectOutcome outcome =
         RestoreItem(P.toStdString(), FSettings.GeneralPassword, chkStrongHide->isChecked(), callbacks);
     Message = QString::fromStdString(outcome.MessageText);
@@ -53,6 +54,8 @@ TConflictAnswer TfrmMain::ResolveRestoreConflict(const QString& P) {
         TranslatedText("Yes - replace the existing path with the decrypted locker item."),
         TranslatedText("No - remove the locker and keep the existing path."),
         TranslatedText("Cancel - skip this item."),
+        QString(),
+        TranslatedText("The version that is not kept goes to the desktop's trash."),
     };
     switch (FPrompts.AskYesNoCancel(lines.join(u'\n'))) {
     case Prompts::Answer::Yes:
