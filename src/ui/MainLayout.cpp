@@ -169,7 +169,7 @@ void TfrmMain::BuildList() {
     ListViewPaths->setItemsExpandable(false);
     ListViewPaths->setUniformRowHeights(true);
     ListViewPaths->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListViewPaths->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListViewPaths->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListViewPaths->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListViewPaths->setAllColumnsShowFocus(true);
     ListViewPaths->header()->setStretchLastSection(false);

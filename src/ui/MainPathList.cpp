@@ -27,26 +27,56 @@ QString TfrmMain::GetLockerPath(const QString& path) {
     return FullPathOf(path) + QString::fromUtf8(LockerExtension);
 }
 
+bool TfrmMain::SameListedPath(const QString& first, const QString& second) {
+#ifdef Q_OS_WIN
+    return SameTextIgnoringAsciiCase(first, second);
+#else
+    return first == second;
+#endif
+}
+
+QTreeWidgetItem* TfrmMain::RowOf(const QString& fullPath) const {
+    for (int i = 0; i < ListViewPaths->topLevelItemCount(); ++i)
+        if (SameListedPath(ListViewPaths->topLevelItem(i)->text(0), fullPath))
+            return ListViewPaths->topLevelItem(i);
+    return nullptr;
+}
+
 void TfrmMain::AddPath(const QString& path) {
     const QString fullPath = FullPathOf(path);
-    const auto itemPath = ToPath(fullPath);
-    if (!platform::FileExists(itemPath) && !platform::DirectoryExists(itemPath) &&
-        !platform::FileExists(ToPath(GetLockerPath(fullPath)))) {
+    if (!ItemOrLockerExists(fullPath)) {
         FPrompts.Message(TranslatedText("Path does not exist:") + u'\n' + fullPath);
         return;
     }
-    for (int i = 0; i < ListViewPaths->topLevelItemCount(); ++i)
-        if (SameTextIgnoringAsciiCase(ListViewPaths->topLevelItem(i)->text(0), fullPath))
-            return;
+    ListPath(fullPath);
+}
+
+void TfrmMain::ListPath(const QString& fullPath) {
+    if (RowOf(fullPath) != nullptr)
+        return;
     auto* row = new QTreeWidgetItem(ListViewPaths, QStringList{fullPath, QString()});
     UpdateItemStatus(row);
+}
+
+bool TfrmMain::ItemOrLockerExists(const QString& fullPath) {
+    const auto itemPath = ToPath(fullPath);
+    return platform::PathExists(itemPath) || platform::FileExists(ToPath(GetLockerPath(fullPath)));
 }
 
 void TfrmMain::UpdateItemStatus(QTreeWidgetItem* row) {
     if (row == nullptr)
         return;
-    const bool lockerExists = platform::FileExists(ToPath(GetLockerPath(row->text(0))));
-    row->setText(1, TranslatedText(lockerExists ? StatusEncryptedHidden : StatusVisible));
+    const QString path = row->text(0);
+    const char* status = StatusNotFound;
+    if (platform::FileExists(ToPath(GetLockerPath(path))))
+        status = StatusEncryptedHidden;
+    else if (platform::PathExists(ToPath(path)))
+        status = StatusVisible;
+    row->setText(1, TranslatedText(status));
+}
+
+bool TfrmMain::RowHasStatus(const QTreeWidgetItem* row, const char* status) {
+    return row != nullptr && SameTextIgnoringAsciiCase(row->text(1), TranslatedText(status));
 }
 
 void TfrmMain::RefreshAllStatuses() {

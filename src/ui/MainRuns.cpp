@@ -8,6 +8,7 @@
 #include "ui/UnitMain.h"
 
 #include <QProgressBar>
+#include <QStringList>
 #include <QTreeWidget>
 #include <vector>
 
@@ -59,6 +60,7 @@ void TfrmMain::RunOverRows(const TRunKind& run) {
     if (positions.empty())
         return;
     const int total = static_cast<int>(positions.size());
+    QStringList notFound;
     {
         BeginBusy(total);
         ScopeExit leaveBusy([this] { EndBusy(); });
@@ -75,7 +77,9 @@ void TfrmMain::RunOverRows(const TRunKind& run) {
             try {
                 // The status is set again from the disk before it decides.
                 UpdateItemStatus(row);
-                if (!SameTextIgnoringAsciiCase(row->text(1), TranslatedText(run.ActsOnStatus)))
+                if (RowHasStatus(row, StatusNotFound))
+                    notFound << path;
+                if (!RowHasStatus(row, run.ActsOnStatus))
                     continue;
                 QString message;
                 if (!(this->*run.Operation)(path, message))
@@ -87,6 +91,13 @@ void TfrmMain::RunOverRows(const TRunKind& run) {
     }
     RefreshAllStatuses();
     SaveSettings();
+    // A row with neither item nor locker is left as it is; the user learns
+    // why nothing happened to it.
+    if (!notFound.isEmpty())
+        FPrompts.Message(TranslatedText("Neither the item nor its locker was found, so nothing was done with:") +
+                             u'\n' + notFound.join(u'\n') + QStringLiteral("\n\n") +
+                             TranslatedText("If it lies on a drive that is not plugged in, plug it in and try again."),
+                         Prompts::Icon::Warning);
 }
 
 } // namespace vk
