@@ -1,6 +1,7 @@
 // The list of protected paths: rows, their status, the add commands and the
 // one way the list is saved.
 
+#include "locker/uLocker.h"
 #include "platform/uPlatform.h"
 #include "settings/uSettings.h"
 #include "ui/Prompts.h"
@@ -9,13 +10,13 @@
 #include "ui/UnitMain.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QTreeWidget>
 
 namespace vk {
 
 namespace {
-
-constexpr const char* LockerExtension = ".vklocker";
 
 QString FullPathOf(const QString& path) {
     return ToQString(platform::FullPath(ToPath(path)));
@@ -43,12 +44,67 @@ QTreeWidgetItem* TfrmMain::RowOf(const QString& fullPath) const {
 }
 
 void TfrmMain::AddPath(const QString& path) {
-    const QString fullPath = FullPathOf(path);
+    QString fullPath = FullPathOf(path);
     if (!ItemOrLockerExists(fullPath)) {
         FPrompts.Message(TranslatedText("Path does not exist:") + u'\n' + fullPath);
         return;
     }
+    // A locker is no item to hide (that would lock the locker): it is the
+    // hidden form of the path beside it, or a locker to import.
+    const QString extension = QString::fromUtf8(LockerExtension);
+    if (platform::FileExists(ToPath(fullPath)) && fullPath.endsWith(extension) &&
+        QFileInfo(fullPath).fileName().size() > extension.size()) {
+        const QString itemPath = fullPath.chopped(extension.size());
+        const QStringList lines{
+            TranslatedText("This is a locker file:"),
+            fullPath,
+            QString(),
+            TranslatedText("Yes - list the path it hides, which it gives back with the program's password:"),
+            itemPath,
+            TranslatedText("No - import it with its own password or recovery code."),
+            TranslatedText("Cancel - add nothing."),
+        };
+        switch (FPrompts.AskYesNoCancel(lines.join(u'\n'))) {
+        case Prompts::Answer::Yes:
+            fullPath = itemPath;
+            break;
+        case Prompts::Answer::No:
+            ImportLockerFile(fullPath);
+            return;
+        case Prompts::Answer::Cancel:
+            return;
+        }
+    }
+    if (RowOf(fullPath) == nullptr && !ConfirmNesting(fullPath))
+        return;
     ListPath(fullPath);
+}
+
+bool TfrmMain::ConfirmNesting(const QString& fullPath) {
+    const auto inside = [](const QString& innerPath, const QString& outerPath) {
+        const QString inner = QDir::fromNativeSeparators(innerPath);
+        QString folder = QDir::fromNativeSeparators(outerPath);
+        if (!folder.endsWith(u'/'))
+            folder += u'/';
+        return inner.size() > folder.size() && SameListedPath(inner.left(folder.size()), folder);
+    };
+    for (const QString& listed : ListedPaths()) {
+        QString text;
+        if (inside(fullPath, listed))
+            text = TranslatedText("The path lies inside a listed folder:") + u'\n' + fullPath + u'\n' + listed +
+                   QStringLiteral("\n\n") +
+                   TranslatedText("Hiding the folder hides this path with it, and its row reads \"Not found\" "
+                                  "until the folder is restored. Add it anyway?");
+        else if (inside(listed, fullPath))
+            text = TranslatedText("The folder holds a listed path:") + u'\n' + fullPath + u'\n' + listed +
+                   QStringLiteral("\n\n") +
+                   TranslatedText("Hiding the folder hides the listed path with it, and that row reads \"Not "
+                                  "found\" until the folder is restored. Add it anyway?");
+        else
+            continue;
+        return FPrompts.ConfirmOkCancel(text);
+    }
+    return true;
 }
 
 void TfrmMain::ListPath(const QString& fullPath) {

@@ -86,6 +86,12 @@ public:
     // locker (reported). Saves nothing and leaves the command states to the
     // caller.
     void AddPath(const QString& path);
+    // A path inside a listed folder, or a folder around a listed path: true
+    // when the user agrees to list it after being told what hiding does then.
+    bool ConfirmNesting(const QString& fullPath);
+    // Imports the locker at lockerPath with the secret the user types, and
+    // lists its item (MainImport.cpp).
+    void ImportLockerFile(const QString& lockerPath);
     // Adds a full path as a row unless it is listed already, whether or not
     // it is on the disk now (a stored row whose drive is not plugged in).
     void ListPath(const QString& fullPath);
