@@ -260,6 +260,11 @@ void TfrmMain::BuildBottomBar() {
     auto* listArea = new QVBoxLayout();
     listArea->setContentsMargins(ListMargin, 0, ListMargin, ListMargin);
     listArea->addWidget(ListViewPaths);
+    lblProgress = new QLabel(client);
+    lblProgress->setObjectName(QStringLiteral("lblProgress"));
+    lblProgress->setTextFormat(Qt::PlainText);
+    lblProgress->setFixedHeight(19);
+    listArea->addWidget(lblProgress);
     column->addLayout(listArea, 1);
     column->addWidget(Panel2);
     setCentralWidget(client);

@@ -44,6 +44,15 @@ QTreeWidgetItem* TfrmMain::RowOf(const QString& fullPath) const {
 }
 
 void TfrmMain::AddPath(const QString& path) {
+    const QString fullPath = FullPathOf(path);
+    if (!ItemOrLockerExists(fullPath)) {
+        FPrompts.Message(TranslatedText("Path does not exist:") + u'\n' + fullPath);
+        return;
+    }
+    ListPath(fullPath);
+}
+
+void TfrmMain::AddPathAsUser(const QString& path) {
     QString fullPath = FullPathOf(path);
     if (!ItemOrLockerExists(fullPath)) {
         FPrompts.Message(TranslatedText("Path does not exist:") + u'\n' + fullPath);
@@ -143,7 +152,7 @@ void TfrmMain::RefreshAllStatuses() {
 void TfrmMain::btnAddFolderClick() {
     ScopeExit updateCommands([this] { UpdateCommandStates(); });
     if (const std::optional<QString> folder = FPrompts.PickFolder(TranslatedText("Select folder to add"))) {
-        AddPath(*folder);
+        AddPathAsUser(*folder);
         SaveSettings();
     }
 }
@@ -151,7 +160,7 @@ void TfrmMain::btnAddFolderClick() {
 void TfrmMain::btnAddFileClick() {
     ScopeExit updateCommands([this] { UpdateCommandStates(); });
     if (const std::optional<QString> file = FPrompts.PickFile(TranslatedText("Select file to add"))) {
-        AddPath(*file);
+        AddPathAsUser(*file);
         SaveSettings();
     }
 }

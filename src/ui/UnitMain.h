@@ -22,6 +22,7 @@
 
 #include "ui/HelpPages.h"
 #include "ui/RecoverySheet.h"
+#include "ui/RunProgress.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -86,6 +87,10 @@ public:
     // locker (reported). Saves nothing and leaves the command states to the
     // caller.
     void AddPath(const QString& path);
+    // AddPath for a path the user picked or dropped: a locker is offered to
+    // be listed as the path it hides or imported, and a path inside or around
+    // a listed one is added only once the user agrees.
+    void AddPathAsUser(const QString& path);
     // A path inside a listed folder, or a folder around a listed path: true
     // when the user agrees to list it after being told what hiding does then.
     bool ConfirmNesting(const QString& fullPath);
@@ -237,6 +242,9 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* lblStatus = nullptr;
     QPushButton* btnStop = nullptr;
+    // Under the list: the current item with its bytes, speed and time left
+    // during a run, the run's summary after it.
+    QLabel* lblProgress = nullptr;
 
     // Never shown; carries the strong-hide option.
     QCheckBox* chkStrongHide = nullptr;
@@ -311,6 +319,11 @@ private:
     bool FCloseRequested = false;  // the window closes when the run ends
     bool FBusyCursorShown = false; // the busy cursor is set by BeginBusy
     QElapsedTimer FProgressShown;  // since the last progress report was shown
+    QElapsedTimer FRunClock;       // since the run began
+    TransferRate FRate;            // of the current item
+    std::string FRateItem;         // the item FRate measures
+    std::int64_t FRateLastDone = 0;
+    void ShowProgressLine(const std::string& path, std::int64_t done, std::int64_t total);
 
     // MainRuns.cpp: the four hide and restore runs share one procedure.
     void RunOverRows(const TRunKind& run);

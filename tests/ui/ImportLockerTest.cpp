@@ -224,19 +224,19 @@ TEST_F(ImportLockerTest, AddingALockerAsksWhatItIs) {
                              QStringLiteral("\nNo - import it with its own password or recovery code.\n"
                                             "Cancel - add nothing.");
     prompts.YesNoCancelAnswers = {Prompts::Answer::Cancel};
-    window->AddPath(ToQ(locker));
+    window->AddPathAsUser(ToQ(locker));
     EXPECT_EQ(prompts.TextsOf(Kind::AskYesNoCancel), QStringList{question});
     EXPECT_TRUE(Rows().isEmpty());
 
     prompts.YesNoCancelAnswers = {Prompts::Answer::Yes};
-    window->AddPath(ToQ(locker));
+    window->AddPathAsUser(ToQ(locker));
     ASSERT_EQ(Rows(), QStringList{ToQ(photos)});
     EXPECT_EQ(StatusOf(0), QStringLiteral("Encrypted & Hidden"));
     delete window->RowOf(ToQ(photos));
 
     prompts.YesNoCancelAnswers = {Prompts::Answer::No};
     prompts.TextAnswers = {QString::fromStdString(Password)};
-    window->AddPath(ToQ(locker));
+    window->AddPathAsUser(ToQ(locker));
     EXPECT_EQ(prompts.TextsOf(Kind::AskText), QStringList{PasswordPrompt});
     EXPECT_TRUE(PhotosRecreated());
     EXPECT_FALSE(fs::exists(locker));
@@ -252,7 +252,7 @@ TEST_F(ImportLockerTest, AddingAPathInsideOrAroundAListedOneAsksFirst) {
     WriteFile(docs / "plan.txt", "plan");
     WriteFile(work / "Docs2", "x");
     const QString plan = ToQ(docs / "plan.txt");
-    window->AddPath(ToQ(docs));
+    window->AddPathAsUser(ToQ(docs));
     ASSERT_TRUE(prompts.Asked.empty());
     const QString inside = QStringLiteral("The path lies inside a listed folder:\n") + plan + u'\n' + ToQ(docs) +
                            QStringLiteral("\n\nHiding the folder hides this path with it, and its row reads \"Not "
@@ -261,17 +261,17 @@ TEST_F(ImportLockerTest, AddingAPathInsideOrAroundAListedOneAsksFirst) {
                            QStringLiteral("\n\nHiding the folder hides the listed path with it, and that row reads "
                                           "\"Not found\" until the folder is restored. Add it anyway?");
     prompts.OkCancelAnswers = {false, false};
-    window->AddPath(plan);
-    window->AddPath(ToQ(work));
+    window->AddPathAsUser(plan);
+    window->AddPathAsUser(ToQ(work));
     EXPECT_EQ(prompts.TextsOf(Kind::ConfirmOkCancel), (QStringList{inside, around}));
     EXPECT_EQ(Rows(), QStringList{ToQ(docs)});
 
     prompts.OkCancelAnswers = {true};
-    window->AddPath(plan);
+    window->AddPathAsUser(plan);
     EXPECT_EQ(Rows(), (QStringList{ToQ(docs), plan}));
     // A name that only begins like the folder's is no path inside it.
     prompts.Asked.clear();
-    window->AddPath(ToQ(work / "Docs2"));
+    window->AddPathAsUser(ToQ(work / "Docs2"));
     EXPECT_TRUE(prompts.Asked.empty());
     EXPECT_EQ(Rows().size(), 3);
 }
