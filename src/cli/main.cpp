@@ -3,11 +3,14 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/ProgramStart.h"
+#include "platform/uPlatform.h"
 
 #include <iostream>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    // Before any secret is read: no crash dump may carry one.
+    vk::platform::KeepMemoryOutOfDumps();
     vk::cli::InstallInterruptHandler();
     vk::cli::PrepareConsoleOutput();
 

@@ -205,6 +205,14 @@ fs::path ExecutableFolder();
 fs::path TempFolder();
 std::string HostName();
 std::string UserName();
+
+// Keeps this process's memory (passwords, keys) out of crash dumps and away
+// from other processes of the same user, for the rest of its life. Linux: the
+// process is made non-dumpable (no core file, no ptrace attach, /proc/PID/mem
+// closed to others) and its core-file limit set to 0. Windows: Windows Error
+// Reporting is not invoked for a crash, so it writes no dump. Failures are
+// ignored: the program runs on as before.
+void KeepMemoryOutOfDumps();
 // $XDG_CONFIG_HOME, else $HOME/.config, else the executable's folder.
 fs::path ConfigBaseFolder();
 // Windows language identifier of the user-interface language (from LC_ALL,

@@ -1,6 +1,7 @@
 #pragma once
 
-// The current settings file layout (version 2):
+// The version-2 settings layout, read when an older file is migrated (tests
+// also write it):
 //   int32 4, "VKS2", int32 2, salt[16], nonce[16], MAC[32], ciphertext[rest].
 // The ciphertext is the payload XORed with an HMAC keystream; the MAC covers
 // the nonce and the ciphertext. Both keys come from the pass phrase and the salt.

@@ -1,7 +1,7 @@
 #pragma once
 
-// The plaintext both file layouts carry: the password, the strong-hide byte,
-// the path count and the paths.
+// The plaintext the two older layouts carry: the password, the strong-hide
+// byte, the path count and the paths. The values every layout can hold.
 
 #include "security/uSecurityUtils.h"
 #include "settings/SettingsCodec.h"
@@ -15,11 +15,18 @@ struct SettingsValues {
     std::string Password;
     bool StrongHide = true;
     std::vector<std::string> Paths;
+    // Only in the layout keyed by the password.
+    std::vector<std::string> PreviousPasswords;
+    bool PasswordChangeInProgress = false;
 
     SettingsValues() = default;
     SettingsValues(SettingsValues&&) = default;
     SettingsValues& operator=(SettingsValues&&) = default;
-    ~SettingsValues() { SecureWipe(Password); }
+    ~SettingsValues() {
+        SecureWipe(Password);
+        for (std::string& previous : PreviousPasswords)
+            SecureWipe(previous);
+    }
 };
 
 // The current layout drops empty path entries when reading; the legacy one keeps them.

@@ -10,10 +10,6 @@ bool IsTrimmed(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-char FoldAsciiCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 std::string TrimPassword(const std::string& text) {
@@ -32,7 +28,7 @@ bool PasswordMatches(const std::string& entered, const std::string& expected) {
     // Every byte is looked at, so the time taken does not tell where the entry went wrong.
     unsigned difference = 0;
     for (std::size_t i = 0; i < entered.size(); ++i)
-        difference |= static_cast<unsigned char>(FoldAsciiCase(entered[i]) ^ FoldAsciiCase(expected[i]));
+        difference |= static_cast<unsigned char>(entered[i] ^ expected[i]);
     return difference == 0;
 }
 

@@ -40,8 +40,8 @@ void TfrmMain::ImportLockerFile(const QString& lockerPath) {
         return;
     }
     const std::optional<QString> secret =
-        FPrompts.AskText(TranslatedText("Locker Password"),
-                         TranslatedText("Enter the password or the recovery code for this locker file:"));
+        FPrompts.AskSecret(TranslatedText("Locker Password"),
+                           TranslatedText("Enter the password or the recovery code for this locker file:"));
     if (!secret)
         return;
     if (secret->isEmpty()) {

@@ -125,7 +125,7 @@ QStringList RestoreEveryLocker(TfrmMain& window, QStringList pending, int& done)
 void TfrmMain::btnChangePasswordClick() {
     const std::string oldPassword = FSettings.GeneralPassword;
     QString entered = QString::fromStdString(oldPassword);
-    FPrompts.ChangePassword(entered);
+    FPrompts.ChangePassword(QString::fromStdString(oldPassword), entered);
     const std::string newPassword = entered.toStdString();
 
     // Nothing entered: a first run whose dialog was cancelled. Nothing is saved.

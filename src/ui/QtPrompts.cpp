@@ -1,6 +1,7 @@
 #include "ui/QtPrompts.h"
 
 #include "ui/OpenLockerFileDialog.h"
+#include "ui/SecretEntryDialog.h"
 #include "ui/UnitPassword.h"
 #include "ui/uPasswordSet.h"
 
@@ -118,14 +119,18 @@ std::optional<QString> QtPrompts::PickSaveFile(const QString& caption, const QSt
     return file;
 }
 
-bool QtPrompts::AskApplicationPassword(const QString& expected) {
-    return TfrmPassword::Execute(expected, *this);
+std::optional<QString> QtPrompts::AskSecret(const QString& caption, const QString& prompt) {
+    return AskSecretText(ParentWindow(), caption, prompt);
 }
 
-void QtPrompts::ChangePassword(QString& newPassword) {
+Prompts::PasswordOutcome QtPrompts::AskApplicationPassword(const PasswordCheck& opens) {
+    return TfrmPassword::Execute(opens, *this);
+}
+
+void QtPrompts::ChangePassword(const QString& currentPassword, QString& newPassword) {
     if (!FPasswordSet)
         FPasswordSet = std::make_unique<TfrmPasswordSet>(*this);
-    FPasswordSet->ChangePassword(newPassword);
+    FPasswordSet->ChangePassword(currentPassword, newPassword);
 }
 
 std::optional<QString> QtPrompts::PickLockerToImport() {

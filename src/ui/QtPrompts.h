@@ -30,8 +30,9 @@ public:
     std::optional<QString> PickFolder(const QString& caption) override;
     std::optional<QString> PickFile(const QString& caption) override;
     std::optional<QString> PickSaveFile(const QString& caption, const QString& suggestedName) override;
-    bool AskApplicationPassword(const QString& expected) override;
-    void ChangePassword(QString& newPassword) override;
+    std::optional<QString> AskSecret(const QString& caption, const QString& prompt) override;
+    PasswordOutcome AskApplicationPassword(const PasswordCheck& opens) override;
+    void ChangePassword(const QString& currentPassword, QString& newPassword) override;
     std::optional<QString> PickLockerToImport() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "ui/StartUp.h"
 
 #include "platform/Error.h"
+#include "security/uSecurityUtils.h"
 #include "settings/uSettings.h"
 #include "translation/translation.h"
 #include "ui/LanguageChoice.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 namespace vk {
 
@@ -63,6 +65,71 @@ void SetUnreadableSettingsAside(SettingsStore& settings, Prompts& prompts) {
                     Prompts::Icon::Warning);
 }
 
+// The way out of a forgotten password: once confirmed, the settings file is
+// moved aside (kept, dated; it opens again should the password come back) and
+// the program starts as on its first run. False when the user thought better
+// of it; a file that cannot be moved aside ends the program.
+bool StartAfreshWithoutPassword(SettingsStore& settings, Prompts& prompts) {
+    const QString lineBreak = QStringLiteral("\r\n");
+    if (!prompts.ConfirmOkCancel(
+            TranslatedText("Start afresh without the forgotten password?") + lineBreak +
+            TranslatedText("The settings file is kept under a new name and the list starts empty. Lockers made "
+                           "before open through Import Locker with their recovery codes.")))
+        return false;
+    std::filesystem::path aside;
+    try {
+        aside = settings.MoveSettingsFileAside();
+    } catch (const std::exception& error) {
+        throw Error((TranslatedText("The settings file cannot be moved aside:") + lineBreak +
+                     QString::fromStdString(error.what()))
+                        .toStdString());
+    }
+    settings.ResetToFirstRun();
+    prompts.Message(TranslatedText("The settings file was moved to:") + lineBreak + ToQString(aside),
+                    Prompts::Icon::Information);
+    return true;
+}
+
+// Step 9: the file must open with what is typed; one attempt, or the way out
+// of a forgotten password. False when the program is to end.
+bool OpenSettingsWithPassword(SettingsStore& settings, Prompts& prompts) {
+    for (;;) {
+        const Prompts::PasswordOutcome outcome = prompts.AskApplicationPassword([&settings](const QString& typed) {
+            std::string text = typed.toStdString();
+            const bool opened = settings.OpenWithPassword(text);
+            SecureWipe(text);
+            return opened;
+        });
+        if (outcome == Prompts::PasswordOutcome::Opened)
+            return true;
+        if (outcome == Prompts::PasswordOutcome::Refused)
+            return false;
+        if (StartAfreshWithoutPassword(settings, prompts))
+            return true;
+    }
+}
+
+// An older file has just been opened: it is replaced at once, in one rename,
+// by the layout keyed by the password, and the user learns once that older
+// copies still give the password away. True when the user takes up the offer
+// of a password change.
+bool ReplaceOlderSettingsFile(SettingsStore& settings, Prompts& prompts) {
+    const QString lineBreak = QStringLiteral("\r\n");
+    try {
+        settings.WriteSettingsFile();
+    } catch (const std::exception& error) {
+        // The file stays as it was; the next start tries again.
+        prompts.Message(TranslatedText("The settings file could not be rewritten:") + lineBreak +
+                            QString::fromStdString(error.what()),
+                        Prompts::Icon::Warning);
+        return false;
+    }
+    return prompts.ConfirmOkCancel(
+        TranslatedText("The settings file is now protected by the application password.") + lineBreak +
+        TranslatedText("Copies of the settings folder made before (backups, synchronised folders) can still reveal "
+                       "the old password to anyone who has them. Change the password now?"));
+}
+
 } // namespace
 
 UpdateStep WebSiteUpdateStep() {
@@ -97,18 +164,27 @@ std::unique_ptr<TfrmMain> StartUpToMainWindow(QApplication& application, Setting
     if (!offerUpdate(prompts))
         return nullptr;
     settings.StoredPaths.clear(); // 7
-    // 8: only GeneralPassword decides what follows; a file no reader accepts
-    //    is moved aside before anything can be saved over it.
+    // 8: the file is looked at; a file no reader accepts is moved aside before
+    //    anything can be saved over it. A file keyed by the password is not
+    //    decrypted yet.
     if (!settings.LoadSettings())
         SetUnreadableSettingsAside(settings, prompts);
-    // 9: with a password set, one attempt at the password prompt; cancelled
-    //    or wrong (the prompt has said so), the program ends and saves nothing.
-    if (!settings.GeneralPassword.empty() &&
-        !prompts.AskApplicationPassword(QString::fromStdString(settings.GeneralPassword))) {
-        settings.StoredPaths.clear();
-        return nullptr;
+    // 9: with a password set, the file must open with what is typed: one
+    //    attempt; cancelled or wrong (the prompt has said so), the program ends,
+    //    the file untouched. An older file is replaced right after it opened.
+    bool offerPasswordChange = false;
+    if (settings.AwaitsPassword()) {
+        if (!OpenSettingsWithPassword(settings, prompts)) {
+            settings.StoredPaths.clear();
+            return nullptr;
+        }
+        if (settings.ReadFromOlderLayout())
+            offerPasswordChange = ReplaceOlderSettingsFile(settings, prompts);
     }
     auto mainWindow = std::make_unique<TfrmMain>(settings, prompts); // 10
+    // The accepted offer runs the password change once the window is on screen.
+    if (offerPasswordChange)
+        QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get()] { window->btnChangePasswordClick(); });
     // 11: the set-password and import dialogs belong to the prompts, which
     //     make each once and keep it for the run; the update dialog comes here.
     return mainWindow;

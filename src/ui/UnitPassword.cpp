@@ -1,6 +1,5 @@
 #include "ui/UnitPassword.h"
 
-#include "settings/uPasswordRules.h"
 #include "ui/UiText.h"
 
 #include <QHBoxLayout>
@@ -12,16 +11,24 @@
 
 namespace vk {
 
+namespace {
+
+// The dialog's result when the user chose the way out of a forgotten password.
+constexpr int ForgottenResult = 2;
+
+} // namespace
+
 TfrmPassword::TfrmPassword(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
       lblPrompt(new QLabel(this)), edtPassword(new QLineEdit(this)), btnOK(new QPushButton(this)),
-      btnCancel(new QPushButton(this)) {
+      btnCancel(new QPushButton(this)), btnForgotten(new QPushButton(this)) {
     setFont(QFont(QStringLiteral("Segoe UI"), 8));
     // Laid out by Qt layouts: the dialog grows with its texts in every language.
     lblPrompt->setWordWrap(true);
     edtPassword->setMinimumWidth(265);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnForgotten);
     buttons->addStretch(1);
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
@@ -36,11 +43,14 @@ TfrmPassword::TfrmPassword(QWidget* parent)
     // on a focused button presses that button.
     btnOK->setAutoDefault(true);
     btnCancel->setAutoDefault(true);
+    btnForgotten->setAutoDefault(true);
     setTabOrder(edtPassword, btnOK);
     setTabOrder(btnOK, btnCancel);
+    setTabOrder(btnCancel, btnForgotten);
     edtPassword->installEventFilter(this);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnForgotten, &QPushButton::clicked, this, [this] { done(ForgottenResult); });
     FormCreate();
 }
 
@@ -50,6 +60,7 @@ void TfrmPassword::FormCreate() {
     lblPrompt->setText(TranslatedText("Please enter the application password:"));
     btnOK->setText(TranslatedText("OK"));
     btnCancel->setText(TranslatedText("Cancel"));
+    btnForgotten->setText(TranslatedText("Forgotten Password..."));
 }
 
 bool TfrmPassword::eventFilter(QObject* watched, QEvent* event) {
@@ -72,20 +83,26 @@ bool TfrmPassword::edtPasswordKeyPress(int key) {
     }
 }
 
-bool TfrmPassword::AskOnce(const QString& AExpectedPassword, Prompts& prompts) {
+Prompts::PasswordOutcome TfrmPassword::AskOnce(const Prompts::PasswordCheck& opens, Prompts& prompts) {
     edtPassword->clear();
     edtPassword->setFocus();
-    if (exec() != QDialog::Accepted)
-        return false;
-    if (PasswordMatches(edtPassword->text().toStdString(), AExpectedPassword.toStdString()))
-        return true;
+    const int result = exec();
+    // The typed text is tried once and leaves the entry at once.
+    const QString typed = edtPassword->text();
+    edtPassword->clear();
+    if (result == ForgottenResult)
+        return Prompts::PasswordOutcome::Forgotten;
+    if (result != QDialog::Accepted)
+        return Prompts::PasswordOutcome::Refused;
+    if (opens(typed))
+        return Prompts::PasswordOutcome::Opened;
     prompts.Message(TranslatedText("Invalid password."), Prompts::Icon::Error);
-    return false;
+    return Prompts::PasswordOutcome::Refused;
 }
 
-bool TfrmPassword::Execute(const QString& AExpectedPassword, Prompts& prompts) {
+Prompts::PasswordOutcome TfrmPassword::Execute(const Prompts::PasswordCheck& opens, Prompts& prompts) {
     TfrmPassword dialog;
-    return dialog.AskOnce(AExpectedPassword, prompts);
+    return dialog.AskOnce(opens, prompts);
 }
 
 } // namespace vk

@@ -1,6 +1,7 @@
 #pragma once
 
-// The password prompt shown once at start-up: one masked entry, one attempt.
+// The password prompt shown once at start-up: one masked entry, one attempt,
+// and a way out for a forgotten password.
 
 #include "ui/Prompts.h"
 
@@ -18,19 +19,20 @@ class TfrmPassword : public QDialog {
 public:
     explicit TfrmPassword(QWidget* parent = nullptr);
 
-    // Creates the prompt without an owner, shows it modally and checks the
-    // entry against the stored password (ASCII letter case ignored, nothing
-    // trimmed). True only when confirmed and matching; a mismatch shows
-    // "Invalid password." through prompts; cancelling shows nothing.
-    static bool Execute(const QString& AExpectedPassword, Prompts& prompts);
+    // Creates the prompt without an owner, shows it modally and tries the
+    // entry, exactly as typed, with opens. Opened only when confirmed and
+    // opens accepts it; a refused entry shows "Invalid password." through
+    // prompts; cancelling shows nothing; "Forgotten Password..." gives Forgotten.
+    static Prompts::PasswordOutcome Execute(const Prompts::PasswordCheck& opens, Prompts& prompts);
 
     // The same on an existing dialog: clears the entry, shows it modally and
-    // checks the answer. Execute runs this once on a dialog of its own.
-    bool AskOnce(const QString& AExpectedPassword, Prompts& prompts);
+    // tries the answer. Execute runs this once on a dialog of its own.
+    Prompts::PasswordOutcome AskOnce(const Prompts::PasswordCheck& opens, Prompts& prompts);
 
     QLineEdit* PasswordEntry() const { return edtPassword; }
     QPushButton* OkButton() const { return btnOK; }
     QPushButton* CancelButton() const { return btnCancel; }
+    QPushButton* ForgottenButton() const { return btnForgotten; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +46,7 @@ private:
     QLineEdit* edtPassword;
     QPushButton* btnOK;
     QPushButton* btnCancel;
+    QPushButton* btnForgotten;
 };
 
 } // namespace vk

@@ -28,9 +28,10 @@ QString Trimmed(const QLineEdit* entry) {
 TfrmPasswordSet::TfrmPasswordSet(Prompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
-      FPrompts(prompts), Label3(new QLabel(this)), Label1(new QLabel(this)), Edit1(new QLineEdit(this)),
-      Label2(new QLabel(this)), Edit2(new QLineEdit(this)), CheckBox1(new QCheckBox(this)), Label4(new QLabel(this)),
-      Button2(new QPushButton(this)), Button1(new QPushButton(this)) {
+      FPrompts(prompts), Label3(new QLabel(this)), lblCurrent(new QLabel(this)), edtCurrent(new QLineEdit(this)),
+      Label1(new QLabel(this)), Edit1(new QLineEdit(this)), Label2(new QLabel(this)), Edit2(new QLineEdit(this)),
+      CheckBox1(new QCheckBox(this)), Label4(new QLabel(this)), Button2(new QPushButton(this)),
+      Button1(new QPushButton(this)) {
     setFont(QFont(QStringLiteral("Segoe UI"), 9));
     // Laid out by Qt layouts, so that every control grows with its text in
     // every language; the dialog takes the size its contents need.
@@ -43,6 +44,7 @@ TfrmPasswordSet::TfrmPasswordSet(Prompts& prompts, QWidget* parent)
     CheckBox1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* fields = new QFormLayout;
     fields->setLabelAlignment(Qt::AlignRight | Qt::AlignTop);
+    fields->addRow(lblCurrent, edtCurrent);
     fields->addRow(Label1, Edit1);
     fields->addRow(Label2, Edit2);
     fields->addRow(QString(), CheckBox1);
@@ -56,34 +58,47 @@ TfrmPasswordSet::TfrmPasswordSet(Prompts& prompts, QWidget* parent)
     column->addWidget(Label4);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
+    edtCurrent->setEchoMode(QLineEdit::Password);
     Edit1->setEchoMode(QLineEdit::Password);
     Edit2->setEchoMode(QLineEdit::Password);
     // Enter on a focused button presses that button; anywhere else it runs OK
     // (below).
     Button2->setAutoDefault(true);
     Button1->setAutoDefault(true);
+    setTabOrder(edtCurrent, Edit1);
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, CheckBox1);
     setTabOrder(CheckBox1, Button2);
     setTabOrder(Button2, Button1);
     // The dialog sees every key before its controls do.
     for (QWidget* control :
-         {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(CheckBox1),
-          static_cast<QWidget*>(Button2), static_cast<QWidget*>(Button1)})
+         {static_cast<QWidget*>(edtCurrent), static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
+          static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(Button2), static_cast<QWidget*>(Button1)})
         control->installEventFilter(this);
     connect(CheckBox1, &QCheckBox::clicked, this, &TfrmPasswordSet::CheckBox1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmPasswordSet::Button2Click);
     connect(Button1, &QPushButton::clicked, this, &TfrmPasswordSet::Button1Click);
 }
 
-void TfrmPasswordSet::ChangePassword(QString& strNewPassword) {
+void TfrmPasswordSet::ChangePassword(const QString& currentPassword, QString& strNewPassword) {
     Tag = 0;
-    Edit1->setText(strNewPassword);
-    Edit2->setText(strNewPassword);
-    Edit1->setFocus();
+    FCurrentPassword = currentPassword;
+    const bool asksCurrent = !currentPassword.isEmpty();
+    lblCurrent->setVisible(asksCurrent);
+    edtCurrent->setVisible(asksCurrent);
+    // Every showing starts empty and masked: nothing typed before is shown.
+    for (QLineEdit* entry : {edtCurrent, Edit1, Edit2})
+        entry->clear();
+    CheckBox1->setChecked(false);
+    CheckBox1Click();
+    (asksCurrent ? edtCurrent : Edit1)->setFocus();
     exec();
     if (Tag != 0)
         strNewPassword = Trimmed(Edit1);
+    for (QLineEdit* entry : {edtCurrent, Edit1, Edit2})
+        entry->clear();
+    FCurrentPassword.fill(QChar(0));
+    FCurrentPassword.clear();
 }
 
 void TfrmPasswordSet::showEvent(QShowEvent* event) {
@@ -96,6 +111,7 @@ void TfrmPasswordSet::showEvent(QShowEvent* event) {
 void TfrmPasswordSet::FormShow() {
     Tag = 0;
     setWindowTitle(QLatin1Char(' ') + TranslatedText("Set Password"));
+    lblCurrent->setText(TranslatedText("Current password:"));
     Label1->setText(TranslatedText("Password:"));
     Label2->setText(TranslatedText("Confirm password"));
     CheckBox1->setText(TranslatedText("Show password"));
@@ -104,7 +120,10 @@ void TfrmPasswordSet::FormShow() {
     Label3->setText(TranslatedText("Set password to protect the program from unauthorized access and to encrypt "
                                    "selected files and folders."));
     Label4->setText(TranslatedText("A forgotten password cannot be recovered. Only the recovery sheet, which the "
-                                   "program offers to save after hiding, can open the lockers without it."));
+                                   "program offers to save after hiding, can open the lockers without it.") +
+                    QLatin1Char(' ') +
+                    TranslatedText("Should the password be forgotten, the password prompt at start-up can start "
+                                   "afresh; the lockers then open through Import Locker with their recovery codes."));
 }
 
 bool TfrmPasswordSet::eventFilter(QObject* watched, QEvent* event) {
@@ -120,10 +139,15 @@ bool TfrmPasswordSet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmPasswordSet::keyPressEvent(QKeyEvent* event) {
-    // Keys the controls leave alone end here. Escape does nothing in this
-    // dialog, and Enter has already run OK on its way in.
+    // Keys the controls leave alone end here. Escape cancels, and Enter has
+    // already run OK on its way in.
     const int key = event->key();
-    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (key == Qt::Key_Escape) {
+        event->accept();
+        Button1Click();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         return;
     }
@@ -136,6 +160,13 @@ void TfrmPasswordSet::FormKeyPress(int key) {
 }
 
 void TfrmPasswordSet::Button2Click() {
+    if (!FCurrentPassword.isEmpty() &&
+        !PasswordMatches(edtCurrent->text().toStdString(), FCurrentPassword.toStdString())) {
+        FPrompts.Message(TranslatedText("The current password is not correct."), Prompts::Icon::Error);
+        edtCurrent->clear();
+        edtCurrent->setFocus();
+        return;
+    }
     const QString password = Trimmed(Edit1);
     const QString confirmation = Trimmed(Edit2);
     if (password != confirmation) {

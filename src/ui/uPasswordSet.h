@@ -1,8 +1,8 @@
 #pragma once
 
 // The set-password dialog: one instance lives for the whole run and is shown
-// for the first password and for every change. The "Show password" state and
-// the entries' masking carry over from one showing to the next.
+// for the first password and for every change. For a change it first asks for
+// the password in force. Every showing starts with empty, masked entries.
 
 #include "ui/Prompts.h"
 
@@ -21,10 +21,12 @@ class TfrmPasswordSet : public QDialog {
 public:
     explicit TfrmPasswordSet(Prompts& prompts, QWidget* parent = nullptr);
 
-    // Pre-fills both entries with strNewPassword and shows the dialog modally.
-    // On a confirmed valid entry strNewPassword receives the trimmed new
-    // password; otherwise it is left unchanged.
-    void ChangePassword(QString& strNewPassword);
+    // Shows the dialog modally with every entry empty and masked. With a
+    // currentPassword (a change) the first entry must hold exactly that text
+    // before OK is taken; empty (the first password), that entry is hidden. On
+    // a confirmed valid entry strNewPassword receives the trimmed new
+    // password; otherwise it is left unchanged. Escape cancels.
+    void ChangePassword(const QString& currentPassword, QString& strNewPassword);
 
     // 1 after a successful OK, 0 otherwise; the dialog itself always closes
     // with the result Rejected.
@@ -36,6 +38,7 @@ public:
     void Button1Click(); // Cancel
     void CheckBox1Click();
 
+    QLineEdit* CurrentEntry() const { return edtCurrent; }
     QLineEdit* PasswordEntry() const { return Edit1; }
     QLineEdit* ConfirmEntry() const { return Edit2; }
     QCheckBox* ShowPasswordBox() const { return CheckBox1; }
@@ -49,7 +52,11 @@ protected:
 
 private:
     Prompts& FPrompts;
+    // The password in force while the dialog is shown for a change.
+    QString FCurrentPassword;
     QLabel* Label3;
+    QLabel* lblCurrent;
+    QLineEdit* edtCurrent;
     QLabel* Label1;
     QLineEdit* Edit1;
     QLabel* Label2;

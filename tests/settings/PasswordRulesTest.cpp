@@ -18,7 +18,8 @@ TEST(PasswordRules, TrimRemovesSurroundingSpacesAndControlCharactersOnly) {
         EXPECT_EQ(TrimPassword(typed), stored) << "typed [" << typed << "]";
 }
 
-TEST(PasswordRules, StartUpCheckIgnoresTheCaseOfAsciiLettersOnly) {
+// "hUNTER2" must not pass for "Hunter2": the lockers need the exact text anyway.
+TEST(PasswordRules, ThePasswordCheckIsExact) {
     struct Case {
         const char* entered;
         const char* expected;
@@ -26,9 +27,10 @@ TEST(PasswordRules, StartUpCheckIgnoresTheCaseOfAsciiLettersOnly) {
     };
     const Case cases[] = {
         {"Secret-1", "Secret-1", true},
-        {"sECRET-1", "Secret-1", true},
-        {"grüne", "GRüNE", true},  // the ASCII letters differ in case, the ü is the same
-        {"GRÜNE", "GRüNE", false}, // Ü and ü differ: outside ASCII case counts
+        {"sECRET-1", "Secret-1", false},
+        {"hUNTER2", "Hunter2", false},
+        {"grüne", "GRüNE", false},
+        {"GRÜNE", "GRüNE", false},
         {"é", "É", false},
         {" Secret", "Secret", false},
         {"Secret ", "Secret", false},

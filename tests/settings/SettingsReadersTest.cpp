@@ -8,15 +8,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A saved file with a password, a path and strong hide off, so that a
+// A version-2 file with a password, a path and strong hide off, so that a
 // rejected file is told apart from a loaded one by every value.
 Bytes SavedImage(const SettingsStore& store) {
-    SettingsStore writer = store;
-    writer.GeneralPassword = "pw";
-    writer.StrongHide = false;
-    writer.StoredPaths = {"/srv/a", "/srv/b"};
-    writer.WriteSettingsFile();
-    return ReadBytes(writer.SettingsFilePath());
+    return SealSettingsPayload(RawPayload("pw", 0, 2, {"/srv/a", "/srv/b"}), store.SettingsPassphrase());
 }
 
 } // namespace
@@ -112,7 +107,7 @@ TEST_F(SettingsTest, StrongHideByteTwoIsSavedBackAsOne) {
     WriteBytes(store.SettingsFilePath(), SealSettingsPayload(RawPayload("pw", 2, 0, {}), Passphrase()));
     ASSERT_TRUE(store.LoadSettings());
     store.WriteSettingsFile();
-    EXPECT_EQ(OpenCurrentImage(ReadBytes(store.SettingsFilePath()), Passphrase()), RawPayload("pw", 1, 0, {}));
+    EXPECT_EQ(OpenPasswordImage(ReadBytes(store.SettingsFilePath()), "pw"), RawPasswordPayload(1, {}, {}, 0));
 }
 
 TEST_F(SettingsTest, ValidPayloadThatEndsEarlyLoadsNothing) {
@@ -124,7 +119,7 @@ TEST_F(SettingsTest, ValidPayloadThatEndsEarlyLoadsNothing) {
     ExpectFirstRunState(store);
 }
 
-TEST_F(SettingsTest, LegacyFileIsReadWithItsEmptyPathsAndRewrittenInTheCurrentLayoutByTheFirstSave) {
+TEST_F(SettingsTest, LegacyFileIsReadWithItsEmptyPathsAndRewrittenKeyedByThePasswordByTheFirstSave) {
     const std::vector<std::string> paths = {"/srv/old", "", "/srv/ältere"};
     for (const std::int32_t version : {1, 7}) {
         SCOPED_TRACE(version);
@@ -139,8 +134,8 @@ TEST_F(SettingsTest, LegacyFileIsReadWithItsEmptyPathsAndRewrittenInTheCurrentLa
         EXPECT_EQ(ReadBytes(store.SettingsFilePath()), legacy); // loading never rewrites
 
         store.WriteSettingsFile();
-        EXPECT_EQ(OpenCurrentImage(ReadBytes(store.SettingsFilePath()), Passphrase()),
-                  RawPayload("Paßwort", 0, 3, paths));
+        EXPECT_EQ(OpenPasswordImage(ReadBytes(store.SettingsFilePath()), "Paßwort"),
+                  RawPasswordPayload(0, paths, {}, 0));
     }
 }
 

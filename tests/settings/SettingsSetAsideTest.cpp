@@ -1,6 +1,8 @@
-// A settings file that cannot be opened here (another host or user name, or
-// damage) is moved aside under a dated name and never overwritten.
+// A settings file that cannot be opened here (an older file made under another
+// host or user name, damage, an unknown layout) is moved aside under a dated
+// name and never overwritten.
 
+#include "settings/SettingsCurrentLayout.h"
 #include "settings/SettingsTestSupport.h"
 
 #include <ctime>
@@ -24,16 +26,17 @@ std::chrono::system_clock::time_point FixedMoment() {
     return std::chrono::system_clock::from_time_t(std::mktime(&local));
 }
 
+// A version-2 file, bound to the store's host and user name.
 Bytes SaveWith(SettingsStore store, const std::string& password) {
-    store.GeneralPassword = password;
-    store.StoredPaths = {"/srv/" + password};
-    store.WriteSettingsFile();
-    return ReadBytes(store.SettingsFilePath());
+    const Bytes image =
+        SealSettingsPayload(RawPayload(password, 1, 1, {"/srv/" + password}), store.SettingsPassphrase());
+    WriteBytes(store.SettingsFilePath(), image);
+    return image;
 }
 
 } // namespace
 
-TEST_F(SettingsTest, AFileFromBeforeAHostRenameIsMovedAsideAndNeverOverwritten) {
+TEST_F(SettingsTest, AnOlderFileFromBeforeAHostRenameIsMovedAsideAndNeverOverwritten) {
     const fs::path folder = NewStore().SettingsFilePath().parent_path();
     const Bytes first = SaveWith(SettingsStore(Title, "old-host", User), "first");
 
@@ -70,8 +73,20 @@ TEST_F(SettingsTest, TheReasonNamesWhatTheReadersFound) {
     };
     Bytes otherVersion = SaveWith(NewStore(), "pw");
     otherVersion[8] = 3;
+    SettingsStore keyed = NewStore();
+    keyed.GeneralPassword = "pw";
+    keyed.WriteSettingsFile();
+    Bytes keyedVersion4 = ReadBytes(keyed.SettingsFilePath());
+    keyedVersion4[8] = 4;
+    Bytes keyedFewIterations = ReadBytes(keyed.SettingsFilePath());
+    keyedFewIterations[14] = 0; // 200000 becomes 3392
+    Bytes keyedCut = ReadBytes(keyed.SettingsFilePath());
+    keyedCut.resize(70);
     const Case cases[] = {
         {"another version", otherVersion, "Unsupported settings version."},
+        {"keyed by the password, version 4", keyedVersion4, "Unsupported settings version."},
+        {"keyed by the password, too few iterations", keyedFewIterations, "Invalid iteration count in settings."},
+        {"keyed by the password, cut inside the MAC", keyedCut, "Unexpected end of the settings data."},
         {"not a settings file", Bytes{0xff, 0xff, 0xff, 0x7f, 1, 2}, "Unexpected end of the settings data."},
     };
     for (const Case& c : cases) {

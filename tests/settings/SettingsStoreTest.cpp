@@ -39,14 +39,19 @@ TEST_F(SettingsTest, RoundTripKeepsNonAsciiTextAndLengthsCountBytes) {
 
     SettingsStore loaded = NewStore();
     EXPECT_TRUE(loaded.LoadSettings());
+
+    // The values wait for the password, which is not stored.
+    EXPECT_TRUE(loaded.AwaitsPassword());
+    EXPECT_EQ(loaded.GeneralPassword, "");
+    EXPECT_TRUE(loaded.OpenWithPassword(saved.GeneralPassword));
     EXPECT_EQ(loaded.GeneralPassword, saved.GeneralPassword);
     EXPECT_FALSE(loaded.StrongHide);
     EXPECT_EQ(loaded.StoredPaths, saved.StoredPaths);
 
     // The payload as stored: every length prefix is a UTF-8 byte count.
-    const Bytes payload = OpenCurrentImage(ReadBytes(saved.SettingsFilePath()), Passphrase());
-    EXPECT_EQ(payload, RawPayload(saved.GeneralPassword, 0, 4, saved.StoredPaths));
-    EXPECT_EQ(payload[0], std::string("Grüße ☂ 𝄞").size()); // 16 bytes for 9 characters
+    const Bytes payload = OpenPasswordImage(ReadBytes(saved.SettingsFilePath()), saved.GeneralPassword);
+    EXPECT_EQ(payload, RawPasswordPayload(0, saved.StoredPaths, {}, 0));
+    EXPECT_EQ(payload[5], std::string("/home/ö/Документы").size()); // 24 bytes for 17 characters
 }
 
 TEST_F(SettingsTest, TwoSavesOfOneStateDifferInSaltNonceMacAndCiphertextButLoadAlike) {
@@ -59,17 +64,17 @@ TEST_F(SettingsTest, TwoSavesOfOneStateDifferInSaltNonceMacAndCiphertextButLoadA
     const Bytes second = ReadBytes(store.SettingsFilePath());
 
     ASSERT_EQ(first.size(), second.size());
-    EXPECT_TRUE(std::equal(first.begin(), first.begin() + 12, second.begin()));
-    for (std::size_t offset = 12; offset < 76; offset += 16) // salt, nonce, the MAC's two halves
+    EXPECT_TRUE(std::equal(first.begin(), first.begin() + 16, second.begin())); // magic, version, iterations
+    for (std::size_t offset = 16; offset < 80; offset += 16)                    // salt, nonce, the MAC's two halves
         EXPECT_NE(Bytes(first.begin() + offset, first.begin() + offset + 16),
                   Bytes(second.begin() + offset, second.begin() + offset + 16))
             << "offset " << offset;
-    EXPECT_NE(Bytes(first.begin() + 76, first.end()), Bytes(second.begin() + 76, second.end()));
+    EXPECT_NE(Bytes(first.begin() + 80, first.end()), Bytes(second.begin() + 80, second.end()));
 
     for (const Bytes& image : {first, second}) {
         WriteBytes(store.SettingsFilePath(), image);
         SettingsStore loaded = NewStore();
-        EXPECT_TRUE(loaded.LoadSettings());
+        EXPECT_TRUE(loaded.LoadSettings("secret"));
         EXPECT_EQ(loaded.GeneralPassword, "secret");
         EXPECT_TRUE(loaded.StrongHide);
         EXPECT_EQ(loaded.StoredPaths, std::vector<std::string>{"/srv/a"});
@@ -80,6 +85,7 @@ TEST_F(SettingsTest, FileAndFolderAreOwnerOnly) {
     SettingsStore store = NewStore();
     const fs::path folder = store.SettingsFilePath().parent_path();
     fs::permissions(folder, fs::perms::all, fs::perm_options::replace); // a folder left open by someone else
+    store.GeneralPassword = "pw";
     store.WriteSettingsFile();
 
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
@@ -115,8 +121,8 @@ TEST_P(FailedSaveTest, LeavesThePreviousFileByteForByteAndTheStateInMemory) {
     EXPECT_EQ(store.StoredPaths.size(), 2u);
     EXPECT_THAT(FolderEntries(path.parent_path()), ::testing::ElementsAre(path)); // the temporary file is gone
     SettingsStore reloaded = NewStore();
-    EXPECT_TRUE(reloaded.LoadSettings());
-    EXPECT_EQ(reloaded.GeneralPassword, "old password");
+    EXPECT_TRUE(reloaded.LoadSettings("old password"));
+    EXPECT_EQ(reloaded.StoredPaths, std::vector<std::string>{"/srv/kept"});
 }
 
 INSTANTIATE_TEST_SUITE_P(

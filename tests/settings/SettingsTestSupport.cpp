@@ -75,6 +75,38 @@ Bytes OpenCurrentImage(const Bytes& image, const std::string& passphrase) {
     return payload;
 }
 
+Bytes RawPasswordPayload(std::uint8_t strongHide, const std::vector<std::string>& paths,
+                         const std::vector<std::string>& previousPasswords, std::uint8_t changeInProgress) {
+    Bytes out{strongHide};
+    PutInt32(out, static_cast<std::int32_t>(paths.size()));
+    for (const std::string& path : paths)
+        PutString(out, path);
+    PutInt32(out, static_cast<std::int32_t>(previousPasswords.size()));
+    for (const std::string& previous : previousPasswords)
+        PutString(out, previous);
+    out.push_back(changeInProgress);
+    return out;
+}
+
+Bytes OpenPasswordImage(const Bytes& image, const std::string& password) {
+    const Bytes header = {4, 0, 0, 0, 'V', 'K', 'S', '3', 3, 0, 0, 0, 0x40, 0x0d, 0x03, 0x00};
+    EXPECT_GE(image.size(), 80u);
+    if (image.size() < 80)
+        return {};
+    EXPECT_EQ(Slice(image, 0, 16), header);
+    const Bytes salt = Slice(image, 16, 16);
+    const Bytes nonce = Slice(image, 32, 16);
+    const Bytes mac = Slice(image, 48, 32);
+    const Bytes ciphertext = Slice(image, 80, image.size() - 80);
+    const Bytes master = Pbkdf2Sha256(password, salt, 200000, 32);
+    Bytes macInput = Slice(image, 0, 48);
+    macInput.insert(macInput.end(), ciphertext.begin(), ciphertext.end());
+    EXPECT_EQ(HmacSha256(HmacSha256(master, Utf8Bytes("settings-v3-mac")), macInput), mac);
+    Bytes payload = ciphertext;
+    HmacCtrXor(payload, HmacSha256(master, Utf8Bytes("settings-v3-enc")), nonce);
+    return payload;
+}
+
 Bytes ReadBytes(const std::filesystem::path& path) {
     const std::string text = ReadFile(path);
     return Bytes(text.begin(), text.end());

@@ -28,9 +28,17 @@ Bytes RawPayload(const std::string& password, std::uint8_t strongHide, std::int3
 // The older layout: version and payload, encoded with the legacy constants.
 Bytes EncodeLegacy(std::int32_t version, const Bytes& payload);
 
-// Checks the fixed header and the MAC of a current-layout image and returns the
+// Checks the fixed header and the MAC of a version-2 image and returns the
 // decrypted payload; fails the running test when the image is not sound.
 Bytes OpenCurrentImage(const Bytes& image, const std::string& passphrase);
+
+// The payload of the layout keyed by the password, field by field.
+Bytes RawPasswordPayload(std::uint8_t strongHide, const std::vector<std::string>& paths,
+                         const std::vector<std::string>& previousPasswords, std::uint8_t changeInProgress);
+
+// The same for the layout keyed by the password: checks the header (200000
+// iterations) and the MAC and returns the decrypted payload.
+Bytes OpenPasswordImage(const Bytes& image, const std::string& password);
 
 Bytes ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
@@ -44,15 +52,18 @@ std::string ErrorMessageOf(const std::function<void()>& call);
 // Each test gets its own configuration folder and a store bound to a fixed
 // host, user and title.
 class SettingsTest : public ::testing::Test {
-protected:
+public:
     static constexpr const char* Title = "Veilkeep Test";
     static constexpr const char* Host = "test-host";
     static constexpr const char* User = "test-user";
 
+protected:
     void TearDown() override { platform::faults::Clear(); }
 
+public:
     static SettingsStore NewStore() { return SettingsStore(Title, Host, User); }
     static std::string Passphrase() { return NewStore().SettingsPassphrase(); }
+
     static void ExpectFirstRunState(const SettingsStore& store) {
         EXPECT_EQ(store.GeneralPassword, "");
         EXPECT_TRUE(store.StrongHide);

@@ -23,6 +23,7 @@ public:
         ConfirmOkCancel,
         AskYesNoCancel,
         AskText,
+        AskSecret,
         PickFolder,
         PickFile,
         PickSaveFile,
@@ -44,7 +45,11 @@ public:
     std::deque<std::optional<QString>> FolderAnswers;
     std::deque<std::optional<QString>> FileAnswers;
     std::deque<std::optional<QString>> SaveFileAnswers;
-    std::deque<bool> ApplicationPasswordAnswers;
+    // What is typed at the start-up prompt; nothing: it is cancelled;
+    // ForgottenPassword(): the way out of a forgotten password is taken.
+    std::deque<std::optional<QString>> ApplicationPasswordAnswers;
+    static QString ForgottenPassword() { return QStringLiteral("\x01forgotten"); }
+    std::deque<std::optional<QString>> SecretAnswers;
     std::deque<std::optional<QString>> NewPasswordAnswers; // nothing: the dialog is cancelled
     std::deque<std::optional<QString>> LockerAnswers;
 
@@ -94,12 +99,27 @@ public:
         Record(Kind::PickSaveFile, caption + QStringLiteral(": ") + suggestedName);
         return Take(SaveFileAnswers, std::optional<QString>());
     }
-    bool AskApplicationPassword(const QString& expected) override {
-        Record(Kind::AskApplicationPassword, expected);
-        return Take(ApplicationPasswordAnswers, false);
+    std::optional<QString> AskSecret(const QString& caption, const QString& prompt) override {
+        Record(Kind::AskSecret, caption + QStringLiteral(": ") + prompt);
+        return Take(SecretAnswers, std::optional<QString>());
     }
-    void ChangePassword(QString& newPassword) override {
-        Record(Kind::ChangePassword, newPassword);
+    // Recorded with the typed text; a refused one shows the real prompt's message.
+    PasswordOutcome AskApplicationPassword(const PasswordCheck& opens) override {
+        const std::optional<QString> typed = Take(ApplicationPasswordAnswers, std::optional<QString>());
+        Record(Kind::AskApplicationPassword, typed.value_or(QString()));
+        if (!typed)
+            return PasswordOutcome::Refused;
+        if (*typed == ForgottenPassword())
+            return PasswordOutcome::Forgotten;
+        if (opens(*typed))
+            return PasswordOutcome::Opened;
+        Message(QStringLiteral("Invalid password."), Icon::Error);
+        return PasswordOutcome::Refused;
+    }
+    // Recorded with the password in force; an answer stands for the right
+    // current password and the new one typed twice.
+    void ChangePassword(const QString& currentPassword, QString& newPassword) override {
+        Record(Kind::ChangePassword, currentPassword);
         if (std::optional<QString> answer = Take(NewPasswordAnswers, std::optional<QString>()))
             newPassword = *answer;
     }

@@ -27,12 +27,14 @@ namespace fs = std::filesystem;
 // message boxes are recorded like every other.
 class RealPasswordDialogs : public ScriptedPrompts {
 public:
-    bool AskApplicationPassword(const QString& expected) override { return TfrmPassword::Execute(expected, *this); }
-    void ChangePassword(QString& newPassword) override {
+    PasswordOutcome AskApplicationPassword(const PasswordCheck& opens) override {
+        return TfrmPassword::Execute(opens, *this);
+    }
+    void ChangePassword(const QString& currentPassword, QString& newPassword) override {
         ++SetPasswordShowings;
         if (!FPasswordSet)
             FPasswordSet = std::make_unique<TfrmPasswordSet>(*this);
-        FPasswordSet->ChangePassword(newPassword);
+        FPasswordSet->ChangePassword(currentPassword, newPassword);
     }
 
     int SetPasswordShowings = 0;
@@ -146,7 +148,7 @@ TEST_F(ApplicationPasswordStartUpTest, FirstRunSetsThePasswordAndTheNextStartAsk
         EXPECT_EQ(prompts.SetPasswordShowings, 1);
     }
     SettingsStore saved;
-    ASSERT_TRUE(saved.LoadSettings());
+    ASSERT_TRUE(saved.LoadSettings("Secret9"));
     EXPECT_EQ(saved.GeneralPassword, "Secret9");
     EXPECT_TRUE(saved.StoredPaths.empty());
     const std::string afterFirstRun = ReadFile(SettingsFile());

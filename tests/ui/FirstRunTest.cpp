@@ -17,6 +17,10 @@ protected:
 
 class FirstRunTest : public MainWindowTest {
 protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        settings.GeneralPassword.clear();
+    }
     void ShowWithoutActivation(TfrmMain& main) {
         main.installEventFilter(&noActivation);
         main.show();
@@ -32,7 +36,7 @@ TEST_F(FirstRunTest, TheDialogComesWhenTheWindowIsShownWithoutActivation) {
     EXPECT_EQ(prompts.AskedOf(Kind::ChangePassword).size(), 1U);
     EXPECT_EQ(settings.GeneralPassword, "first one");
     SettingsStore reader;
-    ASSERT_TRUE(reader.LoadSettings());
+    ASSERT_TRUE(reader.LoadSettings("first one"));
     EXPECT_EQ(reader.GeneralPassword, "first one");
 }
 

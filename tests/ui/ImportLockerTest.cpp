@@ -34,7 +34,7 @@ protected:
     // escapes it reaches the error display as it would for the user.
     void Import(const fs::path& locker, const std::optional<std::string>& secret) {
         prompts.LockerAnswers = {ToQ(locker)};
-        prompts.TextAnswers = {secret ? std::optional<QString>(QString::fromStdString(*secret)) : std::nullopt};
+        prompts.SecretAnswers = {secret ? std::optional<QString>(QString::fromStdString(*secret)) : std::nullopt};
         window->btnImportLocker->click();
     }
     // The names in the locker's folder, leftovers included, without the
@@ -60,7 +60,7 @@ protected:
 TEST_F(ImportLockerTest, ImportRecreatesDeletesListsAndSaves) {
     Import(temp / "Old" / "Photos.vklocker", Password);
 
-    EXPECT_EQ(prompts.TextsOf(Kind::AskText), QStringList{PasswordPrompt});
+    EXPECT_EQ(prompts.TextsOf(Kind::AskSecret), QStringList{PasswordPrompt});
     EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join(u'|').toStdString();
     EXPECT_TRUE(PhotosRecreated());
     EXPECT_EQ(OldFolder(), std::set<std::string>{"Photos"});
@@ -175,10 +175,10 @@ TEST_F(ImportLockerTest, StopsBeforeExtracting) {
         SCOPED_TRACE(c.name);
         prompts.Asked.clear();
         prompts.LockerAnswers = {c.picked};
-        prompts.TextAnswers = {c.secret};
+        prompts.SecretAnswers = {c.secret};
         window->btnImportLocker->click();
         EXPECT_EQ(prompts.Messages(), c.messages);
-        EXPECT_EQ(prompts.AskedOf(Kind::AskText).size(), static_cast<std::size_t>(c.prompts));
+        EXPECT_EQ(prompts.AskedOf(Kind::AskSecret).size(), static_cast<std::size_t>(c.prompts));
         EXPECT_TRUE(fs::exists(temp / "Old" / "Photos.vklocker"));
         EXPECT_FALSE(fs::exists(photos));
         EXPECT_TRUE(Rows().isEmpty());

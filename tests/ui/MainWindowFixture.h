@@ -34,7 +34,12 @@ public:
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { QtTestApp(); }
+    // A password is set, as whenever the window's commands can be reached:
+    // the settings file is written keyed by it.
+    void SetUp() override {
+        QtTestApp();
+        settings.GeneralPassword = "window test password";
+    }
 
     CountingMainWindow& OpenWindow() {
         window = std::make_unique<CountingMainWindow>(settings, prompts);
@@ -43,7 +48,7 @@ protected:
     // The paths the settings file holds now, read by a fresh store.
     std::vector<std::string> SavedPaths() const {
         SettingsStore reader;
-        reader.LoadSettings();
+        reader.LoadSettings(settings.GeneralPassword);
         return reader.StoredPaths;
     }
     QStringList Rows() const { return window->ListedPaths(); }

@@ -88,10 +88,15 @@ protected:
         return VerifyLocker(TfrmMain::GetLockerPath(path).toStdString(), password, reason);
     }
     static bool LockerOf(const QString& path) { return fs::exists(TfrmMain::GetLockerPath(path).toStdString()); }
+    // The password among those these tests use that opens the settings file.
     std::string SavedPassword() const {
-        SettingsStore reader;
-        reader.LoadSettings();
-        return reader.GeneralPassword;
+        for (const std::string& candidate :
+             {settings.GeneralPassword, std::string("old"), std::string("new"), std::string("OLD")}) {
+            SettingsStore reader;
+            if (reader.LoadSettings(candidate) && reader.GeneralPassword == candidate)
+                return candidate;
+        }
+        return {};
     }
     std::string SettingsBytes() const { return ReadFile(settings.SettingsFilePath()); }
     QString MakeFolder(const std::string& name) {

@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneStaysNotFound
     settings.WriteSettingsFile();
 
     settings.StoredPaths.clear();
-    ASSERT_TRUE(settings.LoadSettings());
+    ASSERT_TRUE(settings.LoadSettings("pw"));
     CountingMainWindow& main = OpenWindow();
     EXPECT_EQ(Rows(), (QStringList{visible, QString::fromStdString(gone), ToQ(temp / "locked.txt")}));
     EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
@@ -182,7 +182,7 @@ TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneStaysNotFound
 
     main.SaveSettings();
     SettingsStore reader;
-    reader.LoadSettings();
+    reader.LoadSettings("pw");
     EXPECT_EQ(reader.StoredPaths,
               (std::vector<std::string>{visible.toStdString(), gone, (temp / "locked.txt").string()}));
     EXPECT_FALSE(reader.StrongHide);

@@ -2,6 +2,7 @@
 
 #include "ui/StartUp.h"
 #include "platform/uPlatform.h"
+#include "settings/SettingsCurrentLayout.h"
 #include "settings/uSettings.h"
 #include "support/QtTestApp.h"
 #include "support/ScriptedPrompts.h"
@@ -51,7 +52,7 @@ TEST(StartUpTest, StartsWithTheStoredPathsAndClosingWritesNothing) {
     const std::string before = ReadFile(settings.SettingsFilePath());
 
     ScriptedPrompts prompts;
-    prompts.ApplicationPasswordAnswers = {true};
+    prompts.ApplicationPasswordAnswers = {QStringLiteral("pw")};
     QStringList rowsSeen;
     QTimer::singleShot(0, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -87,17 +88,17 @@ TfrmMain* VisibleMainWindow() {
     return nullptr;
 }
 
-// After a host rename the settings file no longer opens: it is moved aside
-// (never overwritten), the user is told why and where, and the program starts
-// as on a first run.
-TEST(StartUpTest, SettingsFromBeforeAHostRenameAreMovedAsideAndTheUserIsTold) {
+// After a host rename a settings file of the version-2 layout no longer opens:
+// it is moved aside (never overwritten), the user is told why and where, and
+// the program starts as on a first run.
+TEST(StartUpTest, OlderSettingsFromBeforeAHostRenameAreMovedAsideAndTheUserIsTold) {
     TempFolder temp;
     QApplication& application = QtTestApp();
     SettingsStore beforeRename(ApplicationTitle, "host-before-rename", platform::UserName());
-    beforeRename.GeneralPassword = "pw";
-    beforeRename.StoredPaths = {(temp / "kept.txt").string()};
-    beforeRename.WriteSettingsFile();
     const fs::path file = beforeRename.SettingsFilePath();
+    const Bytes image = SealSettingsPayload(WriteSettingsPayload("pw", true, {(temp / "kept.txt").string()}),
+                                            beforeRename.SettingsPassphrase());
+    WriteFile(file, std::string(image.begin(), image.end()));
     const std::string original = ReadFile(file);
 
     SettingsStore settings;
@@ -129,9 +130,119 @@ TEST(StartUpTest, SettingsFromBeforeAHostRenameAreMovedAsideAndTheUserIsTold) {
     EXPECT_TRUE(prompts.AskedOf(ScriptedPrompts::Kind::AskApplicationPassword).empty());
     // The first save made a new file beside the one set aside.
     SettingsStore reader;
-    ASSERT_TRUE(reader.LoadSettings());
+    ASSERT_TRUE(reader.LoadSettings("fresh"));
     EXPECT_EQ(reader.GeneralPassword, "fresh");
     EXPECT_TRUE(reader.StoredPaths.empty());
+}
+
+std::vector<fs::path> FilesSetAside(const fs::path& folder) {
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("settings.unreadable-"))
+            aside.push_back(entry.path());
+    return aside;
+}
+
+const QString CrLf = QStringLiteral("\r\n");
+const QString MigrationNotice =
+    QStringLiteral("The settings file is now protected by the application password.") + CrLf +
+    QStringLiteral("Copies of the settings folder made before (backups, synchronised folders) can still reveal the old "
+                   "password to anyone who has them. Change the password now?");
+
+// A golden version-2 file: the exact password opens it (another letter case
+// does not), that start replaces it by the layout keyed by the password, the
+// user is told once and may take up the password change.
+TEST(StartUpTest, AVersion2FileOpensWithItsExactPasswordAndIsReplacedAtThatStart) {
+    TempFolder temp;
+    QApplication& application = QtTestApp();
+    SettingsStore settings(ApplicationTitle, "golden-host", "golden-user");
+    const fs::path file = settings.SettingsFilePath();
+    fs::copy_file(fs::path(VEILKEEP_TEST_DATA) / "settings" / "current-v2.dt", file);
+    const std::string original = ReadFile(file);
+    {
+        ScriptedPrompts prompts;
+        prompts.ApplicationPasswordAnswers = {QStringLiteral("grüne tür 7")};
+        EXPECT_EQ(StartUpToMainWindow(application, settings, prompts, NoUpdateOffered), nullptr);
+        EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Invalid password.")});
+        EXPECT_EQ(ReadFile(file), original);
+    }
+    for (const bool changeNow : {false, true}) {
+        SCOPED_TRACE(changeNow);
+        fs::remove(file);
+        fs::copy_file(fs::path(VEILKEEP_TEST_DATA) / "settings" / "current-v2.dt", file);
+        SettingsStore store(ApplicationTitle, "golden-host", "golden-user");
+        ScriptedPrompts prompts;
+        prompts.ApplicationPasswordAnswers = {QStringLiteral("Grüne Tür 7")};
+        prompts.OkCancelAnswers = {changeNow};
+        prompts.NewPasswordAnswers = {QStringLiteral("Neu-1")};
+        const std::unique_ptr<TfrmMain> window = StartUpToMainWindow(application, store, prompts, NoUpdateOffered);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(prompts.TextsOf(ScriptedPrompts::Kind::ConfirmOkCancel), QStringList{MigrationNotice});
+        // Replaced before the window came: keyed by the password, the names read nothing.
+        SettingsStore byNames(ApplicationTitle, "golden-host", "golden-user");
+        ASSERT_TRUE(byNames.LoadSettings());
+        EXPECT_FALSE(byNames.ReadFromOlderLayout());
+        EXPECT_FALSE(byNames.OpenWithPassword(byNames.SettingsPassphrase()));
+        EXPECT_EQ(ReadFile(file).find("Grüne Tür 7"), std::string::npos);
+        EXPECT_TRUE(FilesSetAside(file.parent_path()).empty());
+
+        QCoreApplication::processEvents(); // the accepted offer runs the change
+        EXPECT_EQ(prompts.TextsOf(ScriptedPrompts::Kind::ChangePassword),
+                  changeNow ? QStringList{QStringLiteral("Grüne Tür 7")} : QStringList());
+        SettingsStore reader(ApplicationTitle, "golden-host", "golden-user");
+        EXPECT_TRUE(reader.LoadSettings(changeNow ? "Neu-1" : "Grüne Tür 7"));
+        EXPECT_FALSE(reader.AwaitsPassword());
+    }
+}
+
+// A wrong password leaves the file as it was; the way out of a forgotten
+// password keeps it under a dated name and starts as on a first run.
+TEST(StartUpTest, AWrongPasswordLeavesTheFileAndAForgottenOneSetsItAsideOnlyWhenConfirmed) {
+    TempFolder temp;
+    QApplication& application = QtTestApp();
+    {
+        SettingsStore seed;
+        seed.GeneralPassword = "Hunter2";
+        seed.StoredPaths = {(temp / "kept.txt").string()};
+        seed.WriteSettingsFile();
+    }
+    SettingsStore settings;
+    const fs::path file = settings.SettingsFilePath();
+    const std::string original = ReadFile(file);
+    {
+        ScriptedPrompts prompts;
+        prompts.ApplicationPasswordAnswers = {QStringLiteral("hUNTER2")};
+        EXPECT_EQ(StartUpToMainWindow(application, settings, prompts, NoUpdateOffered), nullptr);
+        EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Invalid password.")});
+    }
+    {
+        // Thought better of: the prompt comes again, and cancelling it ends the program.
+        ScriptedPrompts prompts;
+        prompts.ApplicationPasswordAnswers = {ScriptedPrompts::ForgottenPassword(), std::nullopt};
+        prompts.OkCancelAnswers = {false};
+        EXPECT_EQ(StartUpToMainWindow(application, settings, prompts, NoUpdateOffered), nullptr);
+        EXPECT_EQ(prompts.AskedOf(ScriptedPrompts::Kind::AskApplicationPassword).size(), 2u);
+    }
+    EXPECT_EQ(ReadFile(file), original);
+    EXPECT_TRUE(FilesSetAside(file.parent_path()).empty());
+
+    ScriptedPrompts prompts;
+    prompts.ApplicationPasswordAnswers = {ScriptedPrompts::ForgottenPassword()};
+    prompts.OkCancelAnswers = {true};
+    const std::unique_ptr<TfrmMain> window = StartUpToMainWindow(application, settings, prompts, NoUpdateOffered);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(settings.GeneralPassword.empty());
+    EXPECT_TRUE(window->ListedPaths().isEmpty());
+    EXPECT_FALSE(fs::exists(file));
+    const std::vector<fs::path> aside = FilesSetAside(file.parent_path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFile(aside[0]), original);
+    EXPECT_EQ(prompts.TextsOf(ScriptedPrompts::Kind::ConfirmOkCancel),
+              QStringList{QStringLiteral("Start afresh without the forgotten password?") + CrLf +
+                          QStringLiteral("The settings file is kept under a new name and the list starts empty. "
+                                         "Lockers made before open through Import Locker with their recovery codes.")});
+    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("The settings file was moved to:") + CrLf +
+                                              QString::fromStdString(aside[0].string())});
 }
 
 // A second start while the program runs brings the running window forward
@@ -146,7 +257,7 @@ TEST(StartUpTest, ASecondStartBringsTheRunningWindowForwardAndEnds) {
     }
     SettingsStore settings;
     ScriptedPrompts prompts;
-    prompts.ApplicationPasswordAnswers = {true};
+    prompts.ApplicationPasswordAnswers = {QStringLiteral("pw")};
     int secondExit = -1;
     bool broughtForward = false;
     ScriptedPrompts secondPrompts;

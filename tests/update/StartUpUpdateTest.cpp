@@ -80,7 +80,7 @@ TEST_F(UpdateAtStartUp, RequiredUpdateLeftByExitEndsBeforeTheSettingsAreRead) {
 
 TEST_F(UpdateAtStartUp, SkippedOptionalUpdateGoesOnToThePasswordPrompt) {
     FServer.Serve(VersionDocumentPath, Document("25/20"));
-    FPrompts.ApplicationPasswordAnswers = {true};
+    FPrompts.ApplicationPasswordAnswers = {QStringLiteral("pw")};
     const std::unique_ptr<TfrmMain> mainWindow = StartUp(PressingInDialog("btCancel"));
     EXPECT_NE(mainWindow, nullptr);
     EXPECT_EQ(FPrompts.TextsOf(ScriptedPrompts::Kind::AskApplicationPassword), QStringList{QStringLiteral("pw")});
@@ -105,7 +105,7 @@ TEST_F(UpdateAtStartUp, UnreachableSiteStartsNormallyWithoutADialog) {
         return OfferUpdateAtStartup(prompts, UpdateSite{test::UnreachableBaseUrl(), 500}, DesktopShellOpen(),
                                     [&](TfrmNewVersion&) { dialogShown = true; });
     };
-    FPrompts.ApplicationPasswordAnswers = {true};
+    FPrompts.ApplicationPasswordAnswers = {QStringLiteral("pw")};
     EXPECT_NE(StartUp(step), nullptr);
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(FPrompts.TextsOf(ScriptedPrompts::Kind::AskApplicationPassword), QStringList{QStringLiteral("pw")});
