@@ -54,7 +54,7 @@ void TfrmMain::AddDroppedFiles(const QStringList& paths) {
         ScopeExit resumeDrawing([this] { ListViewPaths->setUpdatesEnabled(true); });
         for (const QString& path : paths)
             if (!path.isEmpty())
-                AddPath(path);
+                AddPathAsUser(path);
     }
     RefreshAllStatuses();
     SaveSettings();

@@ -48,6 +48,7 @@ bool TfrmMain::RestorePathFromLocker(const QString& P, QString& Message) {
     callbacks.Conflict = [this](const std::string& path) {
         return ResolveRestoreConflict(QString::fromStdString(path));
     };
+    callbacks.Discard = DiscardCallback();
     // A locker that a password change could not reach opens with an earlier password.
     const TProtectOutcome outcome = RestoreItemWithEarlierPasswords(
         P.toStdString(), FSettings.GeneralPassword, FSettings.PreviousPasswords, chkStrongHide->isChecked(), callbacks);
@@ -64,6 +65,8 @@ TConflictAnswer TfrmMain::ResolveRestoreConflict(const QString& P) {
         TranslatedText("Yes - replace the existing path with the decrypted locker item."),
         TranslatedText("No - remove the locker and keep the existing path."),
         TranslatedText("Cancel - skip this item."),
+        QString(),
+        TranslatedText("The version that is not kept goes to the desktop's trash."),
     };
     switch (FPrompts.AskYesNoCancel(lines.join(u'\n'))) {
     case Prompts::Answer::Yes:

@@ -7,6 +7,7 @@
 
 #include "protect/uProtect.h"
 #include "ui/Prompts.h"
+#include "ui/ScopeExit.h"
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
 
@@ -30,7 +31,10 @@ void TfrmMain::btnImportLockerClick() {
     const std::optional<QString> picked = FPrompts.PickLockerToImport();
     if (!picked || picked->isEmpty())
         return;
-    const QString lockerPath = *picked;
+    ImportLockerFile(*picked);
+}
+
+void TfrmMain::ImportLockerFile(const QString& lockerPath) {
     if (!IsImportableLocker(lockerPath)) {
         FPrompts.Message(TranslatedText("Please select a valid .vklocker file."));
         return;
@@ -45,7 +49,17 @@ void TfrmMain::btnImportLockerClick() {
         return;
     }
 
-    const TProtectOutcome outcome = ImportLocker(lockerPath.toStdString(), secret->toStdString());
+    // The import runs in the busy state with the progress bar and Stop, as a
+    // run of one item.
+    TProtectOutcome outcome;
+    {
+        BeginBusy(1);
+        ScopeExit leaveBusy([this] { EndBusy(); });
+        FCurrentItemIndex = 1;
+        UpdateStatusLabel();
+        outcome = ImportLocker(lockerPath.toStdString(), secret->toStdString(),
+                               {ProgressCallback(), CancelCallback(), {}, {}});
+    }
     if (!outcome.Success) {
         const std::string& text = outcome.MessageText;
         FPrompts.Message(text.empty() ? TranslatedText("Failed to import locker file.") : QString::fromStdString(text));

@@ -169,7 +169,7 @@ void TfrmMain::BuildList() {
     ListViewPaths->setItemsExpandable(false);
     ListViewPaths->setUniformRowHeights(true);
     ListViewPaths->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListViewPaths->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListViewPaths->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListViewPaths->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListViewPaths->setAllColumnsShowFocus(true);
     ListViewPaths->header()->setStretchLastSection(false);
@@ -260,6 +260,11 @@ void TfrmMain::BuildBottomBar() {
     auto* listArea = new QVBoxLayout();
     listArea->setContentsMargins(ListMargin, 0, ListMargin, ListMargin);
     listArea->addWidget(ListViewPaths);
+    lblProgress = new QLabel(client);
+    lblProgress->setObjectName(QStringLiteral("lblProgress"));
+    lblProgress->setTextFormat(Qt::PlainText);
+    lblProgress->setFixedHeight(19);
+    listArea->addWidget(lblProgress);
     column->addLayout(listArea, 1);
     column->addWidget(Panel2);
     setCentralWidget(client);

@@ -2,6 +2,7 @@
 // so that no locker is left behind without a row that knows about it.
 
 #include "platform/Error.h"
+#include "platform/uPlatform.h"
 #include "ui/Prompts.h"
 #include "ui/ScopeExit.h"
 #include "ui/UiText.h"
@@ -47,21 +48,43 @@ void TfrmMain::btnRemoveClick() {
             "Selected paths will be decrypted and unhidden, then items will be removed from the list. Continue?")))
         return;
 
-    QTreeWidgetItem* row = selected.first();
-    const QString path = row->text(0);
-    try {
-        UpdateItemStatus(row);
-        if (SameTextIgnoringAsciiCase(row->text(1), TranslatedText(StatusEncryptedHidden))) {
-            QString message;
-            if (!RestoreWhileBusy(*this, path, message))
-                throw Error(message.toStdString());
+    // The selection is taken as paths: rows may go while the restores run.
+    QStringList paths;
+    for (int i = 0; i < ListViewPaths->topLevelItemCount(); ++i)
+        if (ListViewPaths->topLevelItem(i)->isSelected())
+            paths << ListViewPaths->topLevelItem(i)->text(0);
+    bool removedAny = false;
+    for (const QString& path : paths) {
+        if (FStopRequested)
+            break;
+        try {
+            QTreeWidgetItem* row = RowListing(*ListViewPaths, path);
+            if (row == nullptr)
+                continue;
+            UpdateItemStatus(row);
+            if (RowHasStatus(row, StatusEncryptedHidden)) {
+                QString message;
+                if (!RestoreWhileBusy(*this, path, message))
+                    throw Error(message.toStdString());
+                // A restore that did not complete (its conflict answered
+                // Cancel) leaves the locker: the row that knows it stays.
+                if (platform::FileExists(ToPath(GetLockerPath(path))))
+                    throw Error(
+                        TranslatedText("The locker is still there, so the path stays in the list.").toStdString());
+            }
+            // Leaving the busy state lets waiting events run, so the row is
+            // looked up again rather than trusted to be still there.
+            delete RowListing(*ListViewPaths, path);
+            removedAny = true;
+        } catch (const std::exception& error) {
+            FPrompts.Message(TranslatedText("Error removing: ") + path + u'\n' + QString::fromStdString(error.what()));
         }
-        // Leaving the busy state lets waiting events run, so the row is looked
-        // up again rather than trusted to be still there.
-        delete RowListing(*ListViewPaths, path);
-        SaveSettings();
+    }
+    try {
+        if (removedAny)
+            SaveSettings();
     } catch (const std::exception& error) {
-        FPrompts.Message(TranslatedText("Error removing: ") + path + u'\n' + QString::fromStdString(error.what()));
+        ShowError(error);
     }
     RefreshAllStatuses();
     UpdateCommandStates();

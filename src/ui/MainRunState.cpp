@@ -1,6 +1,7 @@
 // The busy state of a run: progress bar, status counter, busy cursor, Stop,
 // and a close request that waits until the run has unwound.
 
+#include "platform/uPlatform.h"
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
 
@@ -53,6 +54,11 @@ void TfrmMain::BeginBusy(int total) {
     ProgressBar1->setRange(0, ProgressSteps);
     ProgressBar1->setValue(0);
     FProgressShown.invalidate();
+    FRunClock.start();
+    FRate.Reset();
+    FRateItem.clear();
+    FRateLastDone = 0;
+    lblProgress->clear();
 
     UpdateStatusLabel();
     UpdateCommandStates();
@@ -72,7 +78,10 @@ void TfrmMain::EndBusy() {
     ProgressBar1->setValue(0);
     ProgressBar1->setEnabled(false);
     ProgressBar1->setVisible(false);
-    lblStatus->setEnabled(false); // the last counter stays, drawn grey
+    lblStatus->setEnabled(false);
+    // The counter of a run that has ended says nothing any more; the run's
+    // summary, where there is one, takes the progress line.
+    lblStatus->setText(TranslatedText("Ready"));
     btnStop->setEnabled(false);
 
     if (FBusyCursorShown) {
@@ -111,7 +120,7 @@ int TfrmMain::ProgressPosition(std::int64_t done, std::int64_t total, int minimu
     return static_cast<int>(position);
 }
 
-void TfrmMain::LockerProgress(const std::string& /*path*/, std::int64_t done, std::int64_t total) {
+void TfrmMain::LockerProgress(const std::string& path, std::int64_t done, std::int64_t total) {
     // A folder of many small files reports at the end of every file, far more
     // often than the screen can show it or a click can come: the bar, the
     // counter and the window's events are served at most every
@@ -121,7 +130,30 @@ void TfrmMain::LockerProgress(const std::string& /*path*/, std::int64_t done, st
     FProgressShown.start();
     ProgressBar1->setValue(ProgressPosition(done, total, ProgressBar1->minimum(), ProgressBar1->maximum()));
     UpdateStatusLabel();
+    ShowProgressLine(path, done, total);
     ProcessPendingEvents();
+}
+
+void TfrmMain::ShowProgressLine(const std::string& path, std::int64_t done, std::int64_t total) {
+    // A new item, or one that starts over (a second pass), is measured anew.
+    if (path != FRateItem || done < FRateLastDone) {
+        FRate.Reset();
+        FRateItem = path;
+    }
+    FRateLastDone = done;
+    FRate.Sample(FRunClock.elapsed(), done);
+    QString line = QString::fromStdString(platform::Utf8FromPath(platform::PathFromUtf8(path).filename()));
+    if (total > 0)
+        line += QStringLiteral("  \u2014  ") +
+                FillTexts(TranslatedText("%s of %s"), {FormatBytes(done), FormatBytes(total)});
+    const double speed = FRate.BytesPerSecond();
+    if (speed > 0.0) {
+        line += QStringLiteral("  \u2014  ") + FormatBytes(static_cast<std::int64_t>(speed)) + QStringLiteral("/s");
+        const std::int64_t left = FRate.SecondsLeft(total - done);
+        if (left >= 0 && done < total)
+            line += QStringLiteral("  \u2014  ") + FillTexts(TranslatedText("%s left"), {FormatDuration(left)});
+    }
+    lblProgress->setText(line);
 }
 
 bool TfrmMain::IsStopRequested() const {

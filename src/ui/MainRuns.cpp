@@ -3,11 +3,14 @@
 
 #include "platform/Error.h"
 #include "ui/Prompts.h"
+#include "ui/RunProgress.h"
 #include "ui/ScopeExit.h"
 #include "ui/UiText.h"
 #include "ui/UnitMain.h"
 
+#include <QLabel>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTreeWidget>
 #include <vector>
 
@@ -18,16 +21,35 @@ struct TfrmMain::TRunKind {
     const char* ActsOnStatus; // English status text of the rows acted on
     bool (TfrmMain::*Operation)(const QString& path, QString& message);
     const char* ErrorPrefix;
+    const char* DoneCount; // the summary's count of items done, "%d hidden"
 };
 
 namespace {
 
 using TRunKind = TfrmMain::TRunKind;
 
-const TRunKind HideSelectedRun{true, StatusVisible, &TfrmMain::HidePathIntoLocker, "Error hiding: "};
-const TRunKind RestoreSelectedRun{true, StatusEncryptedHidden, &TfrmMain::RestorePathFromLocker, "Error unhiding: "};
-const TRunKind HideAllRun{false, StatusVisible, &TfrmMain::HidePathIntoLocker, "Error hiding: "};
-const TRunKind RestoreAllRun{false, StatusEncryptedHidden, &TfrmMain::RestorePathFromLocker, "Error unhiding: "};
+const TRunKind HideSelectedRun{true, StatusVisible, &TfrmMain::HidePathIntoLocker, "Error hiding: ", "%d hidden"};
+const TRunKind RestoreSelectedRun{true, StatusEncryptedHidden, &TfrmMain::RestorePathFromLocker,
+                                  "Error unhiding: ", "%d restored"};
+const TRunKind HideAllRun{false, StatusVisible, &TfrmMain::HidePathIntoLocker, "Error hiding: ", "%d hidden"};
+const TRunKind RestoreAllRun{false, StatusEncryptedHidden, &TfrmMain::RestorePathFromLocker,
+                             "Error unhiding: ", "%d restored"};
+
+QString Count(const char* english, int count) {
+    return TranslatedText(english).replace(QStringLiteral("%d"), QString::number(count));
+}
+
+// "3 hidden, 1 failed, 2 min 10 s"; a stopped run says so first.
+QString RunSummary(const TRunKind& run, int done, int failed, int notFound, bool stopped, std::int64_t elapsedMs) {
+    QStringList parts{Count(run.DoneCount, done)};
+    if (failed > 0)
+        parts << Count("%d failed", failed);
+    if (notFound > 0)
+        parts << Count("%d not found", notFound);
+    parts << FormatDuration(elapsedMs / 1000);
+    const QString summary = parts.join(QStringLiteral(", "));
+    return stopped ? TranslatedText("Stopped:") + u' ' + summary : summary;
+}
 
 // The positions a run takes, fixed when it starts: the selected rows in list
 // order, or every row.
@@ -59,6 +81,11 @@ void TfrmMain::RunOverRows(const TRunKind& run) {
     if (positions.empty())
         return;
     const int total = static_cast<int>(positions.size());
+    QStringList notFound;
+    int done = 0;
+    int failed = 0;
+    bool stopped = false;
+    std::int64_t elapsedMs = 0;
     {
         BeginBusy(total);
         ScopeExit leaveBusy([this] { EndBusy(); });
@@ -75,18 +102,42 @@ void TfrmMain::RunOverRows(const TRunKind& run) {
             try {
                 // The status is set again from the disk before it decides.
                 UpdateItemStatus(row);
-                if (!SameTextIgnoringAsciiCase(row->text(1), TranslatedText(run.ActsOnStatus)))
+                if (RowHasStatus(row, StatusNotFound))
+                    notFound << path;
+                if (!RowHasStatus(row, run.ActsOnStatus))
                     continue;
                 QString message;
-                if (!(this->*run.Operation)(path, message))
-                    throw Error(message.toStdString());
+                const bool succeeded = (this->*run.Operation)(path, message);
+                // The row tells at once what became of its item.
+                UpdateItemStatus(row);
+                if (succeeded) {
+                    ++done;
+                    continue;
+                }
+                // The user's own Stop is no failure: the run ends as stopped.
+                if (FStopRequested) {
+                    stopped = true;
+                    break;
+                }
+                throw Error(message.toStdString());
             } catch (const std::exception& error) {
+                ++failed;
                 FPrompts.Message(TranslatedText(run.ErrorPrefix) + path + u'\n' + QString::fromStdString(error.what()));
             }
         }
+        stopped = stopped || FStopRequested;
+        elapsedMs = FRunClock.elapsed();
     }
+    lblProgress->setText(RunSummary(run, done, failed, static_cast<int>(notFound.size()), stopped, elapsedMs));
     RefreshAllStatuses();
     SaveSettings();
+    // A row with neither item nor locker is left as it is; the user learns
+    // why nothing happened to it.
+    if (!notFound.isEmpty())
+        FPrompts.Message(TranslatedText("Neither the item nor its locker was found, so nothing was done with:") +
+                             u'\n' + notFound.join(u'\n') + QStringLiteral("\n\n") +
+                             TranslatedText("If it lies on a drive that is not plugged in, plug it in and try again."),
+                         Prompts::Icon::Warning);
 }
 
 } // namespace vk

@@ -58,4 +58,14 @@ QStringList WithAccessKeys(const QStringList& captions) {
     return marked;
 }
 
+QString FillTexts(QString text, const QStringList& values) {
+    for (const QString& value : values) {
+        const qsizetype at = text.indexOf(QStringLiteral("%s"));
+        if (at < 0)
+            break;
+        text.replace(at, 2, value);
+    }
+    return text;
+}
+
 } // namespace vk

@@ -27,6 +27,9 @@ inline QString ToQString(const std::filesystem::path& path) {
 // UTF-8 text is no path: QString::fromStdString takes it as it is.
 QString ToQString(const std::string& utf8) = delete;
 
+// Fills the "%s" of a looked-up text with values, in order.
+QString FillTexts(QString text, const QStringList& values);
+
 // True when both texts are equal with the case of the letters A to Z ignored;
 // every other character must match exactly.
 bool SameTextIgnoringAsciiCase(const QString& first, const QString& second);

@@ -28,10 +28,11 @@ TfrmMain::TfrmMain(SettingsStore& settings, Prompts& prompts, QWidget* parent)
     // 1. The caption: application title and version; never translated or changed.
     setWindowTitle(QString::fromUtf8(ApplicationTitle) + u' ' + QString::fromUtf8(ApplicationVersion));
     // 2. Qt draws every widget double-buffered, the list included.
-    // 3. The rows, in stored order; a path that exists neither as item nor as
-    //    locker is reported and left out (the next save drops it).
+    // 3. The rows, in stored order. A path that exists neither as item nor as
+    //    locker stays, marked not found: it may lie on a drive that is not
+    //    plugged in, and its locker must not drop out of the list.
     for (const std::string& storedPath : FSettings.StoredPaths)
-        AddPath(QString::fromStdString(storedPath));
+        ListPath(QString::fromStdString(storedPath));
     // 4. The strong-hide option.
     chkStrongHide->setChecked(FSettings.StrongHide);
     // 5.

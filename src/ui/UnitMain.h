@@ -22,6 +22,7 @@
 
 #include "ui/HelpPages.h"
 #include "ui/RecoverySheet.h"
+#include "ui/RunProgress.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -55,13 +56,21 @@ namespace vk {
 enum class TConflictAnswer;    // protect/uProtect.h
 struct TProtectCallbacks;      // protect/uProtect.h
 struct TPasswordChangeOutcome; // protect/uPasswordChange.h
+enum class TDiscardAnswer;      // protect/uProtect.h
 
 class Prompts;
 class SettingsStore;
 
+// Qt's move to the desktop's trash: the freedesktop.org trash on Linux, the
+// Recycle Bin on Windows.
+bool MoveToDesktopTrash(const QString& path);
+
 // Row status texts (English keys; rows show them translated).
 inline constexpr const char* StatusEncryptedHidden = "Encrypted & Hidden";
 inline constexpr const char* StatusVisible = "Visible";
+// Neither the item nor its locker is there (a drive not plugged in, or moved
+// away): the row stays, so a locker on that drive is not forgotten.
+inline constexpr const char* StatusNotFound = "Not found";
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -75,11 +84,34 @@ public:
     // --- path list (MainPathList.cpp) ------------------------------------
     // The locker of a path: its full form with ".vklocker" appended.
     static QString GetLockerPath(const QString& path);
-    // Adds the full form of path as a row, unless it is listed already (ASCII
-    // letter case ignored) or exists neither as item nor as locker (reported).
-    // Saves nothing and leaves the command states to the caller.
+    // Adds the full form of path as a row, unless it is listed already (as
+    // the file system compares names) or exists neither as item nor as
+    // locker (reported). Saves nothing and leaves the command states to the
+    // caller.
     void AddPath(const QString& path);
+    // AddPath for a path the user picked or dropped: a locker is offered to
+    // be listed as the path it hides or imported, and a path inside or around
+    // a listed one is added only once the user agrees.
+    void AddPathAsUser(const QString& path);
+    // A path inside a listed folder, or a folder around a listed path: true
+    // when the user agrees to list it after being told what hiding does then.
+    bool ConfirmNesting(const QString& fullPath);
+    // Imports the locker at lockerPath with the secret the user types, and
+    // lists its item (MainImport.cpp).
+    void ImportLockerFile(const QString& lockerPath);
+    // Adds a full path as a row unless it is listed already, whether or not
+    // it is on the disk now (a stored row whose drive is not plugged in).
+    void ListPath(const QString& fullPath);
+    // Whether two full paths name the same item for the list: exactly equal
+    // on Linux, equal with ASCII letter case ignored on Windows.
+    static bool SameListedPath(const QString& first, const QString& second);
+    // The row that lists fullPath; nullptr when none does.
+    QTreeWidgetItem* RowOf(const QString& fullPath) const;
+    static bool ItemOrLockerExists(const QString& fullPath);
+    // Sets the row's status from the disk: hidden when its locker is there,
+    // else visible when its item is there, else not found.
     void UpdateItemStatus(QTreeWidgetItem* row);
+    static bool RowHasStatus(const QTreeWidgetItem* row, const char* status);
     virtual void RefreshAllStatuses();
     // Copies the strong-hide option and the rows into the store and rewrites
     // the settings file; raises vk::Error when it cannot be written.
@@ -152,6 +184,14 @@ public:
     void OfferRecoverySheet();
     // Called when both P and a locker that opened exist: asks the user.
     TConflictAnswer ResolveRestoreConflict(const QString& P);
+    // A version a conflict answer discards: to the desktop's trash, else the
+    // user chooses between deleting it for good and keeping it
+    // (MainDiscard.cpp).
+    TDiscardAnswer DiscardVersion(const QString& path);
+    std::function<TDiscardAnswer(const std::string&)> DiscardCallback();
+    // Moves a file or folder to the desktop's trash; true when it went there.
+    // Tests put a trash in place that refuses.
+    std::function<bool(const QString&)> FMoveToTrash = MoveToDesktopTrash;
     // The locker engine's callbacks bound to this window: progress to
     // LockerProgress, cancel to IsStopRequested.
     std::function<void(const std::string&, std::int64_t, std::int64_t)> ProgressCallback();
@@ -204,6 +244,9 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* lblStatus = nullptr;
     QPushButton* btnStop = nullptr;
+    // Under the list: the current item with its bytes, speed and time left
+    // during a run, the run's summary after it.
+    QLabel* lblProgress = nullptr;
 
     // Never shown; carries the strong-hide option.
     QCheckBox* chkStrongHide = nullptr;
@@ -289,6 +332,11 @@ private:
     bool FCloseRequested = false;  // the window closes when the run ends
     bool FBusyCursorShown = false; // the busy cursor is set by BeginBusy
     QElapsedTimer FProgressShown;  // since the last progress report was shown
+    QElapsedTimer FRunClock;       // since the run began
+    TransferRate FRate;            // of the current item
+    std::string FRateItem;         // the item FRate measures
+    std::int64_t FRateLastDone = 0;
+    void ShowProgressLine(const std::string& path, std::int64_t done, std::int64_t total);
 
     // MainRuns.cpp: the four hide and restore runs share one procedure.
     void RunOverRows(const TRunKind& run);

@@ -2,6 +2,8 @@
 // after, every message, the conflict box, and faults at each step.
 
 #include "platform/Error.h"
+#include "protect/uProtect.h"
+#include "support/ScopedVariable.h"
 #include "ui/RunsFixture.h"
 
 #include <QCheckBox>
@@ -164,12 +166,64 @@ TEST_F(RunsTest, ConflictBoxAnswers) {
                                       QString(), QStringLiteral("Both the real path and the locker file exist."),
                                       QStringLiteral("Yes - replace the existing path with the decrypted locker item."),
                                       QStringLiteral("No - remove the locker and keep the existing path."),
-                                      QStringLiteral("Cancel - skip this item.")}));
+                                      QStringLiteral("Cancel - skip this item."), QString(),
+                                      QStringLiteral("The version that is not kept goes to the desktop's trash.")}));
         EXPECT_EQ(ReadFile(file), c.itemAfter);
         EXPECT_EQ(fs::exists(LockerOf(file)), c.lockerAfter);
         if (c.lockerAfter) {
             EXPECT_TRUE(HasBits(LockerOf(file), FILE_ATTRIBUTE_HIDDEN));
         }
+    }
+}
+
+// The version a conflict answer discards goes where the user can take it back.
+TEST_F(RunsTest, ADiscardedVersionGoesToTheTrash) {
+    fs::create_directories(temp / "data");
+    const ScopedVariable dataHome("XDG_DATA_HOME", (temp / "data").c_str());
+    TfrmMain& main = OpenHookedWindow();
+    const fs::path trash = temp / "data" / "Trash" / "files";
+    const fs::path file = temp / "discarded.txt";
+    const fs::path folder = temp / "Discarded";
+    WriteFile(file, "old version");
+    MakeTree(folder);
+    const TreeSnapshot folderBefore = Snapshot(folder);
+    for (const fs::path& item : {file, folder}) {
+        SCOPED_TRACE(item.string());
+        EXPECT_EQ(main.DiscardVersion(QString::fromStdString(item.string())), TDiscardAnswer::Taken);
+        EXPECT_FALSE(fs::exists(item));
+        EXPECT_TRUE(fs::exists(trash / item.filename()));
+    }
+    EXPECT_EQ(ReadFile(trash / "discarded.txt"), "old version");
+    EXPECT_EQ(Snapshot(trash / "Discarded"), folderBefore);
+    EXPECT_TRUE(prompts.Asked.empty());
+}
+
+TEST_F(RunsTest, WhereTheTrashCannotTakeAVersionTheUserChooses) {
+    struct Case {
+        Answer answer;
+        TDiscardAnswer expected;
+    };
+    const Case cases[] = {
+        {Answer::Yes, TDiscardAnswer::DeleteForGood},
+        {Answer::No, TDiscardAnswer::KeepIt},
+        {Answer::Cancel, TDiscardAnswer::KeepIt},
+    };
+    TfrmMain& main = OpenHookedWindow();
+    main.FMoveToTrash = [](const QString&) { return false; };
+    const fs::path file = temp / "on-a-stick.txt";
+    WriteFile(file, "old version");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.answer));
+        prompts.Asked.clear();
+        prompts.YesNoCancelAnswers = {c.answer};
+        EXPECT_EQ(main.DiscardVersion(QString::fromStdString(file.string())), c.expected);
+        EXPECT_EQ(prompts.TextsOf(ScriptedPrompts::Kind::AskYesNoCancel),
+                  QStringList{QStringLiteral("The desktop's trash cannot take:\n") +
+                              QString::fromStdString(file.string()) +
+                              QStringLiteral("\n\nYes - delete it for good.\n"
+                                             "No - keep it where it is, under a name beside the item.")});
+        // The answer goes to the restore; the window deletes nothing itself.
+        EXPECT_EQ(ReadFile(file), "old version");
     }
 }
 

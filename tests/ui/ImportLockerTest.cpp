@@ -5,6 +5,8 @@
 #include "ui/LockerFixture.h"
 #include "ui/MainWindowFixture.h"
 
+#include <QProgressBar>
+#include <QPushButton>
 #include <QToolButton>
 #include <set>
 
@@ -182,6 +184,96 @@ TEST_F(ImportLockerTest, StopsBeforeExtracting) {
         EXPECT_TRUE(Rows().isEmpty());
         EXPECT_EQ(window->Saves, 0);
     }
+}
+
+// A large locker is imported with the run's progress and Stop: the bar moves,
+// the commands are held, and Stop leaves the locker and nothing under its name.
+TEST_F(ImportLockerTest, ImportShowsProgressAndStops) {
+    const fs::path big = temp / "Old" / "Big";
+    WriteFile(big / "data.bin", std::string(6 * 1024 * 1024, '\x33'));
+    LockAway(big, temp / "Old" / "Big.vklocker", Password);
+    std::vector<bool> heldAndShown;
+    bool stopped = false;
+    QObject::connect(window->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        if (value <= 0 || stopped)
+            return;
+        heldAndShown = {window->FBusy, !window->btnImportLocker->isEnabled(), window->btnStop->isEnabled(),
+                        !window->ProgressBar1->isHidden()};
+        stopped = true;
+        window->btnStop->click();
+    });
+
+    Import(temp / "Old" / "Big.vklocker", Password);
+
+    EXPECT_EQ(heldAndShown, std::vector<bool>(4, true)) << prompts.Messages().join(u'|').toStdString();
+    EXPECT_TRUE(fs::exists(temp / "Old" / "Big.vklocker"));
+    EXPECT_FALSE(fs::exists(big));
+    EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_FALSE(window->FBusy);
+    EXPECT_TRUE(window->btnImportLocker->isEnabled());
+}
+
+// A locker added as a path is no item to hide: it lists the path it hides,
+// is imported, or adds nothing, as the user answers.
+TEST_F(ImportLockerTest, AddingALockerAsksWhatItIs) {
+    const fs::path locker = temp / "Old" / "Photos.vklocker";
+    const QString question = QStringLiteral("This is a locker file:\n") + ToQ(locker) +
+                             QStringLiteral("\n\nYes - list the path it hides, which it gives back with the "
+                                            "program's password:\n") +
+                             ToQ(photos) +
+                             QStringLiteral("\nNo - import it with its own password or recovery code.\n"
+                                            "Cancel - add nothing.");
+    prompts.YesNoCancelAnswers = {Prompts::Answer::Cancel};
+    window->AddPathAsUser(ToQ(locker));
+    EXPECT_EQ(prompts.TextsOf(Kind::AskYesNoCancel), QStringList{question});
+    EXPECT_TRUE(Rows().isEmpty());
+
+    prompts.YesNoCancelAnswers = {Prompts::Answer::Yes};
+    window->AddPathAsUser(ToQ(locker));
+    ASSERT_EQ(Rows(), QStringList{ToQ(photos)});
+    EXPECT_EQ(StatusOf(0), QStringLiteral("Encrypted & Hidden"));
+    delete window->RowOf(ToQ(photos));
+
+    prompts.YesNoCancelAnswers = {Prompts::Answer::No};
+    prompts.TextAnswers = {QString::fromStdString(Password)};
+    window->AddPathAsUser(ToQ(locker));
+    EXPECT_EQ(prompts.TextsOf(Kind::AskText), QStringList{PasswordPrompt});
+    EXPECT_TRUE(PhotosRecreated());
+    EXPECT_FALSE(fs::exists(locker));
+    EXPECT_EQ(Rows(), QStringList{ToQ(photos)});
+    EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
+}
+
+// A path inside a listed folder, or a folder around a listed path, is listed
+// only when the user agrees after being told what hiding does then.
+TEST_F(ImportLockerTest, AddingAPathInsideOrAroundAListedOneAsksFirst) {
+    const fs::path work = temp / "Work";
+    const fs::path docs = work / "Docs";
+    WriteFile(docs / "plan.txt", "plan");
+    WriteFile(work / "Docs2", "x");
+    const QString plan = ToQ(docs / "plan.txt");
+    window->AddPathAsUser(ToQ(docs));
+    ASSERT_TRUE(prompts.Asked.empty());
+    const QString inside = QStringLiteral("The path lies inside a listed folder:\n") + plan + u'\n' + ToQ(docs) +
+                           QStringLiteral("\n\nHiding the folder hides this path with it, and its row reads \"Not "
+                                          "found\" until the folder is restored. Add it anyway?");
+    const QString around = QStringLiteral("The folder holds a listed path:\n") + ToQ(work) + u'\n' + ToQ(docs) +
+                           QStringLiteral("\n\nHiding the folder hides the listed path with it, and that row reads "
+                                          "\"Not found\" until the folder is restored. Add it anyway?");
+    prompts.OkCancelAnswers = {false, false};
+    window->AddPathAsUser(plan);
+    window->AddPathAsUser(ToQ(work));
+    EXPECT_EQ(prompts.TextsOf(Kind::ConfirmOkCancel), (QStringList{inside, around}));
+    EXPECT_EQ(Rows(), QStringList{ToQ(docs)});
+
+    prompts.OkCancelAnswers = {true};
+    window->AddPathAsUser(plan);
+    EXPECT_EQ(Rows(), (QStringList{ToQ(docs), plan}));
+    // A name that only begins like the folder's is no path inside it.
+    prompts.Asked.clear();
+    window->AddPathAsUser(ToQ(work / "Docs2"));
+    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_EQ(Rows().size(), 3);
 }
 
 } // namespace

@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, CaptionLayoutAndTexts) {
     EXPECT_EQ(main.ListViewPaths->headerItem()->text(1), QStringLiteral("Status"));
     EXPECT_EQ(main.ListViewPaths->columnWidth(0), 480);
     EXPECT_EQ(main.ListViewPaths->columnWidth(1), 120);
-    EXPECT_EQ(main.ListViewPaths->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(main.ListViewPaths->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(main.ListViewPaths->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(main.ListViewPaths->editTriggers(), QAbstractItemView::NoEditTriggers);
     const QPalette palette = main.ListViewPaths->palette();

@@ -32,12 +32,20 @@ TEST_F(MainWindowTest, AddPathRules) {
     ASSERT_EQ(Rows(), QStringList{plan});
     EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
 
-    // The same path in other letter case adds nothing and shows nothing, also
-    // when the file system holds both names.
-    main.AddPath(MakeFile("docs/PLAN.txt"));
+    // The same path again (with a trailing separator) adds nothing and shows
+    // nothing. A name in other letter case is another item on Linux, the
+    // same one on Windows: the list follows the file system.
     main.AddPath(plan + QStringLiteral("/"));
     EXPECT_EQ(Rows().size(), 1);
+    const QString otherCase = MakeFile("Docs/PLAN.txt");
+    main.AddPath(otherCase);
+#ifdef Q_OS_WIN
+    EXPECT_EQ(Rows(), QStringList{plan});
+#else
+    EXPECT_EQ(Rows(), (QStringList{plan, otherCase}));
+#endif
     EXPECT_TRUE(prompts.Asked.empty());
+    delete main.RowOf(otherCase);
 
     // Neither item nor locker: reported with the full path, not added.
     const QString missing = ToQ(temp / "nowhere.txt");
@@ -52,13 +60,15 @@ TEST_F(MainWindowTest, AddPathRules) {
     ASSERT_EQ(Rows().size(), 2);
     EXPECT_EQ(StatusOf(1), QStringLiteral("Encrypted & Hidden"));
 
-    // Item and locker both: hidden. Neither any more: visible.
+    // Item and locker both: hidden. Neither any more: not found (the row
+    // stays; its drive may be unplugged).
     WriteFile(temp / "Docs" / "plan.txt.vklocker", "locker");
     main.RefreshAllStatuses();
     EXPECT_EQ(StatusOf(0), QStringLiteral("Encrypted & Hidden"));
     std::filesystem::remove(temp / "secret.vklocker");
     main.RefreshAllStatuses();
-    EXPECT_EQ(StatusOf(1), QStringLiteral("Visible"));
+    EXPECT_EQ(StatusOf(1), QStringLiteral("Not found"));
+    EXPECT_EQ(Rows().size(), 2);
 
     // Adding saves nothing by itself.
     EXPECT_EQ(main.Saves, 0);
@@ -150,7 +160,7 @@ TEST_F(MainWindowTest, ADropEventFromTheDesktopAddsItsFilesAndFolders) {
     EXPECT_FALSE(refused.isAccepted());
 }
 
-TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneIsDropped) {
+TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneStaysNotFound) {
     const QString visible = MakeFile("visible.txt");
     WriteFile(temp / "locked.txt.vklocker", "locker");
     const std::string gone = (temp / "gone.txt").string();
@@ -162,19 +172,55 @@ TEST_F(MainWindowTest, StartUpRowsComeFromTheStoredPathsAndAGoneOneIsDropped) {
     settings.StoredPaths.clear();
     ASSERT_TRUE(settings.LoadSettings("pw"));
     CountingMainWindow& main = OpenWindow();
-    EXPECT_EQ(Rows(), (QStringList{visible, ToQ(temp / "locked.txt")}));
+    EXPECT_EQ(Rows(), (QStringList{visible, QString::fromStdString(gone), ToQ(temp / "locked.txt")}));
     EXPECT_EQ(StatusOf(0), QStringLiteral("Visible"));
-    EXPECT_EQ(StatusOf(1), QStringLiteral("Encrypted & Hidden"));
-    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Path does not exist:\n") + QString::fromStdString(gone)});
+    EXPECT_EQ(StatusOf(1), QStringLiteral("Not found"));
+    EXPECT_EQ(StatusOf(2), QStringLiteral("Encrypted & Hidden"));
+    EXPECT_TRUE(prompts.Messages().isEmpty());
     EXPECT_FALSE(main.chkStrongHide->isChecked());
     EXPECT_EQ(main.Saves, 0);
 
     main.SaveSettings();
     SettingsStore reader;
     reader.LoadSettings("pw");
-    EXPECT_EQ(reader.StoredPaths, (std::vector<std::string>{visible.toStdString(), (temp / "locked.txt").string()}));
+    EXPECT_EQ(reader.StoredPaths,
+              (std::vector<std::string>{visible.toStdString(), gone, (temp / "locked.txt").string()}));
     EXPECT_FALSE(reader.StrongHide);
     EXPECT_EQ(reader.GeneralPassword, "pw");
+}
+
+// Two items whose names differ in letter case only are two items on Linux:
+// a stored list keeps both.
+TEST_F(MainWindowTest, AStoredListKeepsPathsThatDifferInLetterCaseOnly) {
+    const QString upper = MakeFile("Notes");
+    const QString lower = MakeFile("notes");
+    settings.StoredPaths = {upper.toStdString(), lower.toStdString(), upper.toStdString()};
+    OpenWindow();
+#ifdef Q_OS_WIN
+    EXPECT_EQ(Rows(), QStringList{upper});
+#else
+    EXPECT_EQ(Rows(), (QStringList{upper, lower}));
+#endif
+}
+
+// A row with neither item nor locker: both runs leave it alone and say why.
+TEST_F(MainWindowTest, ARunOverANotFoundRowSaysWhyNothingHappened) {
+    settings.GeneralPassword = "pw";
+    const QString gone = ToQ(temp / "stick" / "Photos");
+    settings.StoredPaths = {gone.toStdString()};
+    CountingMainWindow& main = OpenWindow();
+    ASSERT_EQ(StatusOf(0), QStringLiteral("Not found"));
+    const QString why = QStringLiteral("Neither the item nor its locker was found, so nothing was done with:\n") +
+                        gone +
+                        QStringLiteral("\n\nIf it lies on a drive that is not plugged in, plug it in and try again.");
+    for (void (TfrmMain::*run)() : {&TfrmMain::btnDecryptAndUnhideAllClick, &TfrmMain::btnEncryptAndHideAllClick}) {
+        prompts.Asked.clear();
+        (main.*run)();
+        EXPECT_EQ(prompts.Messages(), QStringList{why});
+        EXPECT_EQ(Rows(), QStringList{gone});
+        EXPECT_EQ(StatusOf(0), QStringLiteral("Not found"));
+    }
+    EXPECT_EQ(SavedPaths(), std::vector<std::string>{gone.toStdString()});
 }
 
 } // namespace

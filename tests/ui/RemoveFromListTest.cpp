@@ -89,9 +89,10 @@ TEST_F(RemoveFromListTest, HiddenRowIsRestoredFirstWithTheCommandsHeld) {
 }
 
 // Item and locker both exist: the restore asks, and Cancel skips it. The row
-// goes, the locker stays. While the box is up the list commands are held and
-// no run's progress is shown.
-TEST_F(RemoveFromListTest, ConflictCancelledRemovesTheRowAndKeepsTheLocker) {
+// stays with its locker (a locker no row knows is what Remove must never
+// leave). While the box is up the list commands are held and no run's
+// progress is shown.
+TEST_F(RemoveFromListTest, ConflictCancelledKeepsTheRowAndTheLocker) {
     const fs::path photos = temp / "Photos";
     MakePhotoFolder(photos);
     LockAway(photos, temp / "Photos.vklocker", TestPassword);
@@ -115,8 +116,11 @@ TEST_F(RemoveFromListTest, ConflictCancelledRemovesTheRowAndKeepsTheLocker) {
     EXPECT_EQ(heldCommands, std::vector<bool>(5, true));
     EXPECT_TRUE(fs::exists(temp / "Photos.vklocker"));
     EXPECT_EQ(ReadFile(photos / "new.jpg"), "newer");
-    EXPECT_EQ(Rows(), QStringList{other});
-    EXPECT_EQ(SavedPaths(), Saved({other}));
+    EXPECT_EQ(Rows(), (QStringList{ToQ(photos), other}));
+    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Error removing: ") + ToQ(photos) +
+                                              QStringLiteral("\nThe locker is still there, so the path stays in "
+                                                             "the list.")});
+    EXPECT_EQ(window->Saves, 0);
     EXPECT_FALSE(window->FBusy);
     EXPECT_TRUE(window->btnImportLocker->isEnabled());
 }
@@ -164,6 +168,30 @@ TEST_F(RemoveFromListTest, ClosingDuringTheRestoreStopsItAndClosesAfterwards) {
     EXPECT_TRUE(fs::exists(temp / "Photos.vklocker"));
     EXPECT_FALSE(fs::exists(photos));
     EXPECT_TRUE(WaitUntil([&] { return !hooked->isVisible(); }));
+}
+
+TEST_F(RemoveFromListTest, EverySelectedRowGoesAsOneBatch) {
+    const fs::path photos = temp / "Photos";
+    MakePhotoFolder(photos);
+    LockAway(photos, temp / "Photos.vklocker", TestPassword);
+    const QString plan = MakeFile("plan.txt");
+    const QString kept = MakeFile("kept.txt");
+    const QString gone = ToQ(temp / "gone.txt"); // neither item nor locker
+    OpenWindowWith({ToQ(photos), plan, kept});
+    window->ListPath(gone);
+    window->SaveSettings();
+    for (int row : {0, 1, 3})
+        window->ListViewPaths->topLevelItem(row)->setSelected(true);
+    prompts.OkCancelAnswers = {true};
+
+    window->btnRemoveClick();
+
+    EXPECT_EQ(prompts.TextsOf(Kind::ConfirmOkCancel), QStringList{Confirmation});
+    EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join(u'|').toStdString();
+    EXPECT_EQ(Rows(), QStringList{kept});
+    EXPECT_EQ(SavedPaths(), Saved({kept}));
+    EXPECT_EQ(ReadFile(photos / "beach.jpg"), "sand and sea");
+    EXPECT_FALSE(fs::exists(temp / "Photos.vklocker"));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace vk::test {
@@ -33,6 +34,14 @@ TEST(ProgressPositionTest, SharesOfAThousandRoundedHalfToEvenAndClamped) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(TfrmMain::ProgressPosition(c.done, c.total, 0, 1000), c.position) << c.done << "/" << c.total;
+}
+
+// A run's summary: its counts, then how long it took.
+bool IsSummary(const QString& text, const char* counts) {
+    return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(QString::fromUtf8(counts)) +
+                              QStringLiteral(", (\\d+ min )?\\d+ s$"))
+        .match(text)
+        .hasMatch();
 }
 
 class RunsWithFiles : public RunsTest {
@@ -78,10 +87,11 @@ TEST_F(RunsWithFiles, HideRunOverFiveRowsOfWhichTwoAreHidden) {
     EXPECT_TRUE(prompts.Asked[0].text.startsWith(QStringLiteral("Lockers created: 3\n")));
     EXPECT_EQ(main.Saves, 1);
     EXPECT_EQ(main.Refreshes, 1);
-    // Idle again: bar hidden, the last counter left drawn grey.
+    // Idle again: bar hidden, the counter gone, the summary in its place.
     EXPECT_FALSE(main.FBusy);
     EXPECT_TRUE(main.ProgressBar1->isHidden());
-    EXPECT_EQ(main.lblStatus->text(), QStringLiteral("5/5"));
+    EXPECT_EQ(main.lblStatus->text(), QStringLiteral("Ready"));
+    EXPECT_TRUE(IsSummary(main.lblProgress->text(), "3 hidden")) << main.lblProgress->text().toStdString();
     EXPECT_FALSE(main.lblStatus->isEnabled());
     EXPECT_FALSE(main.btnStop->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -126,12 +136,16 @@ TEST_F(RunsWithFiles, SelectedRuns) {
 TEST_F(RunsWithFiles, AFailedRowShowsItsBoxAndTheRunGoesOn) {
     const QStringList paths = MakeFiles(3);
     HookedMainWindow& main = OpenWindowWith(paths);
-    fs::remove(files[0]); // neither item nor locker: reads "Visible", fails to hide
+    // A link in the item's place reads "Visible" and is refused by the hide.
+    fs::remove(files[0]);
+    fs::create_symlink(files[1], files[0]);
 
     main.btnEncryptAndHideAll->click();
 
-    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Error hiding: ") + paths[0] + QStringLiteral("\n") +
-                                              QStringLiteral("Path not found: ") + paths[0]});
+    ASSERT_EQ(prompts.Messages().size(), 1);
+    EXPECT_TRUE(prompts.Messages()[0].startsWith(QStringLiteral("Error hiding: ") + paths[0] + QStringLiteral("\n")))
+        << prompts.Messages()[0].toStdString();
+    EXPECT_TRUE(IsSummary(main.lblProgress->text(), "2 hidden, 1 failed")) << main.lblProgress->text().toStdString();
     EXPECT_TRUE(fs::exists(LockerOf(files[1])));
     EXPECT_TRUE(fs::exists(LockerOf(files[2])));
     EXPECT_EQ(main.Saves, 1);
@@ -142,10 +156,13 @@ TEST_F(RunsWithFiles, StopDuringRowTwoOfFive) {
     HookedMainWindow& main = OpenWindowWith(paths);
     QString labelAfterStop;
     bool busyCursorShown = false;
+    QString firstRowDuringSecond;
     main.OnProgress = [&](std::int64_t, std::int64_t) {
         busyCursorShown =
             QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
         if (main.FCurrentItemIndex == 2 && !main.FStopRequested) {
+            // The first row says what became of its item while the run goes on.
+            firstRowDuringSecond = StatusOf(0);
             ASSERT_TRUE(fs::exists(TemporaryOf(files[1]))); // its locker is being written
             main.btnStop->click();
             labelAfterStop = main.lblStatus->text();
@@ -157,8 +174,10 @@ TEST_F(RunsWithFiles, StopDuringRowTwoOfFive) {
 
     EXPECT_TRUE(busyCursorShown);
     EXPECT_EQ(labelAfterStop, QStringLiteral("2/5 stopping..."));
-    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Error hiding: ") + paths[1] +
-                                              QStringLiteral("\nOperation cancelled by user.")});
+    EXPECT_EQ(firstRowDuringSecond, QStringLiteral("Encrypted & Hidden"));
+    // The user's own Stop is reported as stopped, not as an error.
+    EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join(u'|').toStdString();
+    EXPECT_TRUE(IsSummary(main.lblProgress->text(), "Stopped: 1 hidden")) << main.lblProgress->text().toStdString();
     EXPECT_FALSE(fs::exists(files[0]));
     EXPECT_TRUE(fs::exists(LockerOf(files[0])));
     for (std::size_t i = 1; i < 5; ++i) {
@@ -198,9 +217,10 @@ TEST_F(RunsWithFiles, ProgressMovesTheBar) {
     main.BeginBusy(3);
     main.FCurrentItemIndex = 2;
     EXPECT_EQ(main.ProgressBar1->maximum(), 1000);
-    main.LockerProgress("ignored", 1, 3);
+    main.LockerProgress("/some/where/ignored", 1, 3);
     EXPECT_EQ(main.ProgressBar1->value(), 333);
     EXPECT_EQ(main.lblStatus->text(), QStringLiteral("2/3"));
+    EXPECT_EQ(main.lblProgress->text(), QStringLiteral("ignored  \u2014  1 B of 3 B"));
     main.LockerProgress("ignored", 7, 3);
     EXPECT_EQ(main.ProgressBar1->value(), 1000);
     main.EndBusy();
@@ -222,8 +242,9 @@ TEST_F(RunsWithFiles, ClosingTheWindowDuringARunStopsItAndClosesAfterwards) {
     main.btnEncryptAndHideAll->click();
     EXPECT_FALSE(closedDuringRun);
     EXPECT_TRUE(main.isVisible()); // not under the unwinding run
-    EXPECT_EQ(prompts.Messages(), QStringList{QStringLiteral("Error hiding: ") + paths[0] +
-                                              QStringLiteral("\nOperation cancelled by user.")});
+    // A close stops the run as Stop does: no error box, the summary says so.
+    EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join(u'|').toStdString();
+    EXPECT_TRUE(IsSummary(main.lblProgress->text(), "Stopped: 0 hidden")) << main.lblProgress->text().toStdString();
     for (const fs::path& file : files)
         EXPECT_TRUE(fs::exists(file));
     EXPECT_EQ(main.Saves, 1);
