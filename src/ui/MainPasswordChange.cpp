@@ -93,7 +93,7 @@ void TfrmMain::RunPasswordChange(
             EndBusy();
     });
     const TPasswordChangeOutcome outcome =
-        change({ProgressCallback(), CancelCallback(), {}}, [this](const std::string&, int number, int total) {
+        change({ProgressCallback(), CancelCallback(), {}, {}}, [this](const std::string&, int number, int total) {
             FTotalItems = total;
             FCurrentItemIndex = number;
             UpdateStatusLabel();

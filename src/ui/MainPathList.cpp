@@ -132,12 +132,12 @@ void TfrmMain::UpdateItemStatus(QTreeWidgetItem* row) {
     if (row == nullptr)
         return;
     const QString path = row->text(0);
-    const char* status = StatusNotFound;
     if (platform::FileExists(ToPath(GetLockerPath(path))))
-        status = StatusEncryptedHidden;
+        row->setText(1, TranslatedText(StatusEncryptedHidden));
     else if (platform::PathExists(ToPath(path)))
-        status = StatusVisible;
-    row->setText(1, TranslatedText(status));
+        row->setText(1, TranslatedText(StatusVisible));
+    else
+        row->setText(1, TranslatedText(StatusNotFound));
 }
 
 bool TfrmMain::RowHasStatus(const QTreeWidgetItem* row, const char* status) {

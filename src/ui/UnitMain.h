@@ -56,7 +56,7 @@ namespace vk {
 enum class TConflictAnswer;    // protect/uProtect.h
 struct TProtectCallbacks;      // protect/uProtect.h
 struct TPasswordChangeOutcome; // protect/uPasswordChange.h
-enum class TDiscardAnswer;      // protect/uProtect.h
+enum class TDiscardAnswer;     // protect/uProtect.h
 
 class Prompts;
 class SettingsStore;

@@ -25,6 +25,8 @@ TempFolder::TempFolder() {
     if (FPath.empty())
         throw std::runtime_error("cannot create a temporary folder");
     fs::create_directories(FPath / "home" / ".config");
+    // The desktop trash lives under the data folder, which a real home has.
+    fs::create_directories(FPath / "home" / ".local" / "share");
     SetVariable("HOME", (FPath / "home").string().c_str());
     SetVariable("XDG_CONFIG_HOME", (FPath / "home" / ".config").string().c_str());
     // Where the Windows build keeps its settings.

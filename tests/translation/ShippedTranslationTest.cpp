@@ -83,9 +83,14 @@ std::map<std::string, std::string> NamedLiterals(const std::vector<SourceFile>& 
     for (const SourceFile& source : sources)
         for (auto match = std::sregex_iterator(source.Text.begin(), source.Text.end(), definition);
              match != std::sregex_iterator(); ++match) {
-            std::string quoted = "\"" + (*match)[2].str() + "\"";
-            std::size_t at = 0;
-            named.emplace((*match)[1].str(), ReadLiteral(quoted, at));
+            // Adjacent literals form one text, as the compiler joins them.
+            std::size_t at = static_cast<std::size_t>(match->position(2)) - 1;
+            std::string value;
+            while (at < source.Text.size() && source.Text[at] == '"') {
+                value += ReadLiteral(source.Text, at);
+                at = SkipSpace(source.Text, at);
+            }
+            named.emplace((*match)[1].str(), value);
         }
     return named;
 }

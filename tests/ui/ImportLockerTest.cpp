@@ -235,9 +235,9 @@ TEST_F(ImportLockerTest, AddingALockerAsksWhatItIs) {
     delete window->RowOf(ToQ(photos));
 
     prompts.YesNoCancelAnswers = {Prompts::Answer::No};
-    prompts.TextAnswers = {QString::fromStdString(Password)};
+    prompts.SecretAnswers = {QString::fromStdString(Password)};
     window->AddPathAsUser(ToQ(locker));
-    EXPECT_EQ(prompts.TextsOf(Kind::AskText), QStringList{PasswordPrompt});
+    EXPECT_EQ(prompts.TextsOf(Kind::AskSecret), QStringList{PasswordPrompt});
     EXPECT_TRUE(PhotosRecreated());
     EXPECT_FALSE(fs::exists(locker));
     EXPECT_EQ(Rows(), QStringList{ToQ(photos)});
