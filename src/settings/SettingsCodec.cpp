@@ -86,4 +86,17 @@ Bytes ConcatBytes(const Bytes& a, const Bytes& b) {
     return joined;
 }
 
+SettingsKeys::SettingsKeys(const std::string& secret, const Bytes& salt, std::int32_t iterations,
+                           const char* encryptionLabel, const char* macLabel) {
+    Bytes master = Pbkdf2Sha256(secret, salt, iterations, 32);
+    WipeBytesOnExit wipeMaster(master);
+    Encryption = HmacSha256(master, Utf8Bytes(encryptionLabel));
+    Mac = HmacSha256(master, Utf8Bytes(macLabel));
+}
+
+SettingsKeys::~SettingsKeys() {
+    SecureWipe(Encryption);
+    SecureWipe(Mac);
+}
+
 } // namespace vk

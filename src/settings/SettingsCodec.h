@@ -65,4 +65,18 @@ private:
     Bytes& FBytes;
 };
 
+// The encryption and MAC keys of one settings file: PBKDF2-SHA256 over the
+// secret and the file's salt, then one HMAC per key under the layout's own
+// labels. The master key is wiped at once, the two keys when the object goes.
+struct SettingsKeys {
+    Bytes Encryption;
+    Bytes Mac;
+
+    SettingsKeys(const std::string& secret, const Bytes& salt, std::int32_t iterations, const char* encryptionLabel,
+                 const char* macLabel);
+    ~SettingsKeys();
+    SettingsKeys(const SettingsKeys&) = delete;
+    SettingsKeys& operator=(const SettingsKeys&) = delete;
+};
+
 } // namespace vk

@@ -5,30 +5,6 @@
 
 namespace vk {
 
-namespace {
-
-// The two keys of one file; the master key they come from is wiped at once,
-// they themselves when the object goes.
-struct SettingsKeys {
-    Bytes Encryption;
-    Bytes Mac;
-
-    SettingsKeys(const std::string& passphrase, const Bytes& salt) {
-        Bytes master = Pbkdf2Sha256(passphrase, salt, SettingsKdfIterations, 32);
-        WipeBytesOnExit wipeMaster(master);
-        Encryption = HmacSha256(master, Utf8Bytes("settings-enc"));
-        Mac = HmacSha256(master, Utf8Bytes("settings-mac"));
-    }
-    ~SettingsKeys() {
-        SecureWipe(Encryption);
-        SecureWipe(Mac);
-    }
-    SettingsKeys(const SettingsKeys&) = delete;
-    SettingsKeys& operator=(const SettingsKeys&) = delete;
-};
-
-} // namespace
-
 std::optional<SettingsValues> ReadCurrentSettings(const Bytes& image, const std::string& passphrase) {
     SettingsReader in(image);
     if (ReadSettingsString(in) != CurrentSettingsMagic)
@@ -40,7 +16,7 @@ std::optional<SettingsValues> ReadCurrentSettings(const Bytes& image, const std:
     const Bytes storedMac = ReadSettingsBytes(in, SettingsMacSize);
     const Bytes ciphertext = in.ReadRest();
 
-    const SettingsKeys keys(passphrase, salt);
+    const SettingsKeys keys(passphrase, salt, SettingsKdfIterations, "settings-enc", "settings-mac");
     if (!ConstantTimeEquals(HmacSha256(keys.Mac, ConcatBytes(nonce, ciphertext)), storedMac))
         throw Error(TranslateText("Settings integrity check failed."));
 
@@ -55,7 +31,7 @@ Bytes SealSettingsPayload(Bytes payload, const std::string& passphrase) {
     WipeBytesOnExit wipePayload(payload);
     const Bytes salt = RandomBytes(SettingsSaltSize);
     const Bytes nonce = RandomBytes(SettingsNonceSize);
-    const SettingsKeys keys(passphrase, salt);
+    const SettingsKeys keys(passphrase, salt, SettingsKdfIterations, "settings-enc", "settings-mac");
     HmacCtrXor(payload, keys.Encryption, nonce); // payload now holds the ciphertext
     const Bytes mac = HmacSha256(keys.Mac, ConcatBytes(nonce, payload));
 

@@ -11,26 +11,6 @@ namespace vk {
 
 namespace {
 
-// The two keys of one file; the master key they come from is wiped at once,
-// they themselves when the object goes.
-struct PasswordSettingsKeys {
-    Bytes Encryption;
-    Bytes Mac;
-
-    PasswordSettingsKeys(const std::string& password, const Bytes& salt, std::int32_t iterations) {
-        Bytes master = Pbkdf2Sha256(password, salt, iterations, 32);
-        WipeBytesOnExit wipeMaster(master);
-        Encryption = HmacSha256(master, Utf8Bytes("settings-v3-enc"));
-        Mac = HmacSha256(master, Utf8Bytes("settings-v3-mac"));
-    }
-    ~PasswordSettingsKeys() {
-        SecureWipe(Encryption);
-        SecureWipe(Mac);
-    }
-    PasswordSettingsKeys(const PasswordSettingsKeys&) = delete;
-    PasswordSettingsKeys& operator=(const PasswordSettingsKeys&) = delete;
-};
-
 Bytes HeaderBytes(std::int32_t iterations, const Bytes& salt, const Bytes& nonce) {
     SettingsWriter out;
     WriteSettingsString(out, PasswordSettingsMagic);
@@ -96,7 +76,7 @@ std::optional<SettingsValues> OpenPasswordSettings(const Bytes& image, const std
     const Bytes headerBytes(image.begin(),
                             image.begin() + static_cast<std::ptrdiff_t>(PasswordSettingsHeaderSize - 32));
     const Bytes ciphertext(image.begin() + static_cast<std::ptrdiff_t>(PasswordSettingsHeaderSize), image.end());
-    const PasswordSettingsKeys keys(password, header->Salt, header->Iterations);
+    const SettingsKeys keys(password, header->Salt, header->Iterations, "settings-v3-enc", "settings-v3-mac");
     if (!ConstantTimeEquals(MacOver(keys.Mac, headerBytes, ciphertext), header->Mac))
         return std::nullopt;
     Bytes payload = ciphertext;
@@ -135,7 +115,7 @@ Bytes WritePasswordSettingsPayload(bool strongHide, const std::vector<std::strin
 Bytes SealPasswordSettings(Bytes payload, const std::string& password, const Bytes& salt, const Bytes& nonce,
                            std::int32_t iterations) {
     WipeBytesOnExit wipePayload(payload);
-    const PasswordSettingsKeys keys(password, salt, iterations);
+    const SettingsKeys keys(password, salt, iterations, "settings-v3-enc", "settings-v3-mac");
     Bytes image = HeaderBytes(iterations, salt, nonce);
     HmacCtrXor(payload, keys.Encryption, nonce); // payload now holds the ciphertext
     const Bytes mac = MacOver(keys.Mac, image, payload);
